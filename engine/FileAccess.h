@@ -1,0 +1,25 @@
+#pragma once
+
+// The engine's edge to the file system. Everything here raises a Failure
+// whose description names the path.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Routines {
+
+// The length of a regular file, read without opening it.
+std::uintmax_t FileLength(const std::string& path);
+
+// Up to maxBytes from the start of the file; fewer only if the file is shorter.
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t maxBytes);
+
+// Replaces the file at path with exactly these bytes, or leaves it as it was:
+// the bytes go to a temporary file in the same folder, which is flushed to the
+// disk and then renamed over the target. Through a symbolic link the file the
+// link points to is replaced and the link kept.
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace Routines

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Routines {
+
+// Colours as 24-bit values with red in the low byte.
+using Colour = std::uint32_t;
+inline constexpr Colour White = 0xFFFFFF;
+inline constexpr Colour Black = 0x000000;
+
+// What the engine needs of the image view it draws into and samples.
+class ImageView {
+public:
+    virtual ~ImageView() = default;
+
+    // Removes every drawn pixel; a background picture stays visible.
+    virtual void Clear() = 0;
+    // Paints one pixel of the persistent image; (0, 0) is the top-left corner.
+    virtual void SetPixel(int x, int y, Colour colour) = 0;
+    // The colour of the persistent image at (x, y): background picture and
+    // drawn pixels together.
+    virtual Colour ReadPixel(int x, int y) const = 0;
+};
+
+}  // namespace Routines

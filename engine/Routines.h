@@ -1,0 +1,98 @@
+#pragma once
+
+// The screen image engine: the module-level image buffers and all format and
+// pixel logic of the Lyra's 96 x 48 screen picture.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "Failure.h"
+#include "ImageView.h"
+#include "MessageBoxes.h"
+
+namespace Routines {
+
+// Routines that report success return a 16-bit truth value.
+using Truth = std::int16_t;
+inline constexpr Truth TruthTrue = -1;
+inline constexpr Truth TruthFalse = 0;
+
+// Screen image geometry: six bands of eight rows, one byte per band column.
+inline constexpr int ScreenWidth = 96;
+inline constexpr int ScreenHeight = 48;
+inline constexpr int BandCount = ScreenHeight / 8;
+inline constexpr std::size_t BitFileSize = 576;    // bytes of a .bit file
+inline constexpr std::size_t ScreenBitCount = 4608;  // characters of a screen bit text
+
+// Nokia logo geometry and file layout.
+inline constexpr int LogoWidth = 72;
+inline constexpr int LogoHeight = 14;
+inline constexpr int LogoLeft = (ScreenWidth - LogoWidth) / 2;   // 12
+inline constexpr int LogoTop = (ScreenHeight - LogoHeight) / 2;  // 17
+inline constexpr std::size_t LogoPixelCount = 1008;
+inline constexpr std::size_t NolHeaderSize = 20;
+inline constexpr std::size_t NggHeaderSize = 16;
+inline constexpr std::size_t NolFileSize = NolHeaderSize + LogoPixelCount;  // 1028
+inline constexpr std::size_t NggFileSize = NggHeaderSize + LogoPixelCount;  // 1024
+
+// ---- Module state: lives for the whole process, initially empty. ----
+
+extern std::array<std::uint8_t, BitFileSize> BitBytes;  // content of a .bit file
+extern std::array<std::string, BitFileSize> BitHex;     // BitBytes as hex pairs
+extern std::string ImageBits;  // the bit text the next drawing routine draws
+extern std::string SaveBits;   // the bit text sampled from the view, screen bit order
+extern std::array<std::uint8_t, NolFileSize> NolBuffer;   // first bytes of the last .nol read
+extern std::array<std::uint8_t, NggFileSize> NggBuffer;   // first bytes of the last .ngg read
+extern std::array<std::string, LogoPixelCount> NokiaHex;  // one hex pair per logo pixel byte
+
+// ---- Hex and bit text conversions ----
+
+// 0 -> "00", 10 -> "0A", 255 -> "FF".
+std::string ByteToHex(std::uint8_t value);
+// "FF" -> 255. Raises TypeMismatch for text that is not hexadecimal and
+// Overflow for a value above 255.
+std::uint8_t HexToByte(const std::string& text);
+// A hex pair to eight bit characters, bit 0 first: "01" -> "10000000".
+// A digit outside the table shows the "Error in input" box.
+std::string HexToBits(const std::string& pair);
+// The eight characters from the 1-based position back to a hex pair: the
+// inverse of HexToBits. A group outside the table shows "Error in input".
+std::string BitsToHex(const std::string& text, std::size_t position);
+// BitHex -> ImageBits (4608 characters, screen bit order).
+void HexToScreenBits();
+// SaveBits -> BitBytes.
+void ScreenBitsToBytes();
+
+// ---- Screen image and view ----
+
+// Clears the view and draws ImageBits, read in screen bit order, in black.
+void DrawScreen(ImageView& view);
+// Samples the whole 96 x 48 view into SaveBits: "0" for pure white, else "1".
+void SampleScreen(const ImageView& view);
+
+// ---- The .bit file ----
+
+// Reads a 576-byte .bit file into BitBytes and BitHex. A file of any other
+// length is refused with a box and TruthFalse, leaving the buffers as they
+// were; a file that cannot be read raises a Failure.
+Truth LoadBitFile(const std::string& path);
+// Samples the view and writes it as a .bit file. Any failure gives
+// TruthFalse and leaves an earlier file at the path untouched.
+Truth SaveBitFile(const std::string& path, const ImageView& view);
+
+// ---- Nokia logo import ----
+
+// Read the first 1028 (.nol) or 1024 (.ngg) bytes of the file and fill
+// NokiaHex from its pixel bytes. A missing, unreadable or too short file
+// raises a Failure and changes nothing.
+Truth LoadNolFile(const std::string& path);
+Truth LoadNggFile(const std::string& path);
+// NokiaHex -> ImageBits in logo order; each invalid pixel byte shows one
+// "Invalid Data" box and is dropped.
+void NokiaHexToBits();
+// Clears the view and draws ImageBits, in logo order, centred in the screen.
+void DrawNokiaLogo(ImageView& view);
+
+}  // namespace Routines

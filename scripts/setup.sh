@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Pelorin needs, if any is missing.
+# This is the one list of them. With --docs it also installs what the
+# screenshot script needs.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++            # the build
+  qt6-base-dev                     # Qt 6 Widgets and Qt Test
+  libgtest-dev                     # GoogleTest
+  libbenchmark-dev                 # Google Benchmark
+  xvfb xdotool x11-utils           # the end-to-end test in a real window
+  fonts-liberation                 # a metric-compatible "Times New Roman" for the About window
+)
+docs_packages=(
+  imagemagick                      # screenshots of the window for the README
+)
+[[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+    || missing+=("$package")
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo=()
+[[ "$(id -u)" -eq 0 ]] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
