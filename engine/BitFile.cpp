@@ -1,0 +1,53 @@
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FileAccess.h"
+#include "MessageBoxes.h"
+#include "Routines.h"
+
+namespace Routines {
+
+namespace {
+
+Truth RefuseBitFile() {
+    ShowMessageBox("This is not a valid .bit file", "Error in Input file!!!", BoxIcon::Critical);
+    return TruthFalse;
+}
+
+}  // namespace
+
+Truth LoadBitFile(const std::string& path) {
+    // The length decides before anything is read, so a huge file costs nothing.
+    if (FileLength(path) != BitFileSize) return RefuseBitFile();
+
+    const std::vector<std::uint8_t> bytes = ReadFileStart(path, BitFileSize);
+    // The file changed between asking its length and reading it.
+    if (bytes.size() != BitFileSize) return RefuseBitFile();
+
+    std::array<std::string, BitFileSize> hex;
+    for (std::size_t i = 0; i < BitFileSize; ++i) {
+        hex[i] = ByteToHex(bytes[i]);
+    }
+    std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
+    BitHex = std::move(hex);
+    return TruthTrue;
+}
+
+Truth SaveBitFile(const std::string& path, const ImageView& view) {
+    try {
+        SampleScreen(view);
+        ScreenBitsToBytes();
+        WriteFileAtomically(path, std::vector<std::uint8_t>(BitBytes.begin(), BitBytes.end()));
+        return TruthTrue;
+    } catch (...) {
+        // Whatever went wrong, the caller reports it as one failed save.
+        return TruthFalse;
+    }
+}
+
+}  // namespace Routines
