@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the benchmarks optimised and runs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh bench
+for benchmark in build/bench/bench/*_bench; do
+  "$benchmark" "$@"
+done
