@@ -1,0 +1,102 @@
+#include "PictureView.h"
+
+#include <string>
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "Failure.h"
+#include "Routines.h"
+
+namespace {
+
+const QRect ViewRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight);
+
+QImage TransparentLayer() {
+    QImage layer(ViewRect.size(), QImage::Format_ARGB32);
+    layer.fill(Qt::transparent);
+    return layer;
+}
+
+QRgb ToRgb(Routines::Colour colour) {
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+Routines::Colour ToColour(QRgb rgb) {
+    return static_cast<Routines::Colour>(qRed(rgb)) | static_cast<Routines::Colour>(qGreen(rgb)) << 8 |
+           static_cast<Routines::Colour>(qBlue(rgb)) << 16;
+}
+
+}  // namespace
+
+PictureView::PictureView(QWidget* parent)
+    : QWidget(parent), picture_(TransparentLayer()), drawn_(TransparentLayer()) {
+    setFixedSize(ViewRect.size());
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setToolTip(QStringLiteral("Show the current image"));
+}
+
+void PictureView::Clear() {
+    drawn_.fill(Qt::transparent);
+    composed_ = QImage();
+    update();
+}
+
+void PictureView::SetPixel(int x, int y, Routines::Colour colour) {
+    // Like a device context, the view clips what falls outside it.
+    if (!ViewRect.contains(x, y)) return;
+    const QRgb rgb = ToRgb(colour);
+    drawn_.setPixel(x, y, rgb);
+    if (!composed_.isNull()) composed_.setPixel(x, y, rgb);
+    update(x, y, 1, 1);
+}
+
+Routines::Colour PictureView::ReadPixel(int x, int y) const {
+    if (!ViewRect.contains(x, y)) {
+        throw Routines::Failure(Routines::FailureCode::InvalidArgument,
+                                "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+    }
+    return ToColour(Composed().pixel(x, y));
+}
+
+QImage PictureView::PersistentImage() const { return Composed().copy(); }
+
+void PictureView::SetBackgroundPicture(const QImage& picture) {
+    // Only the part inside the view matters; cropping first keeps a large
+    // picture from being converted whole.
+    const QImage visible =
+        picture.copy(ViewRect.intersected(picture.rect())).convertToFormat(QImage::Format_ARGB32);
+    picture_ = TransparentLayer();
+    QPainter painter(&picture_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, visible);
+    painter.end();
+    drawn_.fill(Qt::transparent);
+    composed_ = QImage();
+    update();
+}
+
+void PictureView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // Into the logical rectangle without smoothing, so that on a dense screen
+    // each image pixel stays one sharp logical pixel.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setClipRegion(event->region());
+    painter.drawImage(rect(), Composed());
+}
+
+QColor PictureView::BackgroundColour() const { return palette().color(QPalette::Base); }
+
+const QImage& PictureView::Composed() const {
+    const QColor background = BackgroundColour();
+    if (composed_.isNull() || background != composedBackground_) {
+        composed_ = QImage(ViewRect.size(), QImage::Format_RGB32);
+        composed_.fill(background);
+        QPainter painter(&composed_);
+        painter.drawImage(0, 0, picture_);
+        painter.drawImage(0, 0, drawn_);
+        composedBackground_ = background;
+    }
+    return composed_;
+}

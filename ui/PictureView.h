@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+#include "ImageView.h"
+
+// The main window's 96 x 48 image view. It keeps its picture in three layers:
+// the palette's base colour, the background picture of the last Open BMP and
+// the pixels drawn since the last clear. Their composition is the persistent
+// image: what is painted, what ReadPixel returns and what Save BMP writes.
+class PictureView : public QWidget, public Routines::ImageView {
+    Q_OBJECT
+
+public:
+    explicit PictureView(QWidget* parent = nullptr);
+
+    void Clear() override;
+    void SetPixel(int x, int y, Routines::Colour colour) override;
+    Routines::Colour ReadPixel(int x, int y) const override;
+
+    // The 96 x 48 image as shown, opaque.
+    QImage PersistentImage() const;
+    // Replaces the background picture with the top-left 96 x 48 of picture
+    // and removes the drawn pixels. Transparent parts show the background colour.
+    void SetBackgroundPicture(const QImage& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor BackgroundColour() const;
+    const QImage& Composed() const;
+
+    QImage picture_;  // ARGB32, transparent where no picture covers the view
+    QImage drawn_;    // ARGB32, transparent where nothing is drawn
+    // The composition is cached; it is redone when a layer or the background colour changes.
+    mutable QImage composed_;
+    mutable QColor composedBackground_;
+};

@@ -1,0 +1,179 @@
+#include "frmMain.h"
+
+#include <string>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+
+#include "BitmapFiles.h"
+#include "ErrorTrap.h"
+#include "PictureView.h"
+#include "ProgramIcon.h"
+#include "QtMessageBoxes.h"
+#include "Routines.h"
+#include "frmSplash.h"
+
+namespace {
+
+const QString BitFilter = QStringLiteral("Bit Files (*.bit)|*.bit");
+const QString BmpFilter = QStringLiteral("Bmp Files (*.bmp)|*.bmp");
+const QString NokiaFilter =
+    QStringLiteral("Nokia Operator Logo (*.nol)|*.nol|Nokia Group Graphic (*.ngg)|*.ngg");
+
+constexpr int ButtonWidth = 73;
+constexpr int ButtonHeight = 25;
+
+std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      ownDialogBackend_(dialogBackend ? nullptr : std::make_unique<QtFileDialogBackend>(this)),
+      ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>(this)),
+      boxes_(boxes ? *boxes : *ownBoxes_),
+      cmdfile_(dialogBackend ? *dialogBackend : *ownDialogBackend_) {
+    setWindowTitle(QStringLiteral("Pelorin"));
+    setWindowIcon(ProgramIcon::Icon());
+    setFixedSize(270, 84);
+
+    cmdOpenBit =
+        AddButton("cmdOpenBit", QStringLiteral("Open Bit"),
+                  QStringLiteral("Open a Binary file containing a Bitmap"), 8, 8, &frmMain::cmdOpenBit_Click);
+    cmdOpenNokia = AddButton("cmdOpenNokia", QStringLiteral("Open Nokia"),
+                             QStringLiteral("Open a Nokia Graphic"), 8, 32, &frmMain::cmdOpenNokia_Click);
+    cmdOpenBMP = AddButton("cmdOpenBMP", QStringLiteral("Open BMP"), QStringLiteral("Open a Windows Bitmap"),
+                           8, 56, &frmMain::cmdOpenBMP_Click);
+    cmdSaveBMP =
+        AddButton("cmdSaveBMP", QStringLiteral("Save BMP"), QStringLiteral("Save image as a Windows Bitmap"),
+                  192, 8, &frmMain::cmdSaveBMP_Click);
+    cmdSavePic = AddButton("cmdSavePic", QStringLiteral("Save Bit"),
+                           QStringLiteral("Save image as binary data readable by the Lyra"), 192, 32,
+                           &frmMain::cmdSavePic_Click);
+    cmdAbout = AddButton("cmdAbout", QStringLiteral("About"), QStringLiteral("Show Copyright Information"),
+                         192, 56, &frmMain::cmdAbout_Click);
+
+    picMain = new PictureView(this);
+    picMain->setObjectName(QStringLiteral("picMain"));
+    picMain->move(88, 8);
+
+    QWidget* const tabOrder[] = {cmdOpenBit, cmdOpenNokia, cmdOpenBMP, cmdSaveBMP,
+                                 cmdSavePic, cmdAbout,     picMain};
+    for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    Routines::SetMessageBoxes(&boxes_);
+}
+
+frmMain::~frmMain() {
+    Routines::SetMessageBoxes(nullptr);
+    delete about_;
+}
+
+frmSplash* frmMain::AboutWindow() const { return about_; }
+
+QPushButton* frmMain::AddButton(const char* name, const QString& caption, const QString& toolTip, int left,
+                                int top, void (frmMain::*clicked)()) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(toolTip);
+    button->setGeometry(left, top, ButtonWidth, ButtonHeight);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    connect(button, &QPushButton::clicked, this, clicked);
+    return button;
+}
+
+void frmMain::cmdOpenBit_Click() {
+    RunTrapped(boxes_, [this] {
+        cmdfile_.Filter = BitFilter;
+        cmdfile_.ShowOpen();
+        if (cmdfile_.FileName.isEmpty()) return;
+        OpenBit(cmdfile_.FileName);
+    });
+}
+
+void frmMain::OpenBit(const QString& path) {
+    if (Routines::LoadBitFile(EnginePath(path)) != Routines::TruthTrue) return;
+    Routines::HexToScreenBits();
+    Routines::DrawScreen(*picMain);
+}
+
+void frmMain::cmdSavePic_Click() {
+    RunTrapped(boxes_, [this] {
+        cmdfile_.CancelError = true;
+        cmdfile_.FileName = QStringLiteral("Screen.bit");
+        cmdfile_.DefaultExt = QStringLiteral("*.bit");
+        cmdfile_.Filter = BitFilter;
+        cmdfile_.ShowSave();
+        if (cmdfile_.FileName.isEmpty()) return;
+        SaveBit(cmdfile_.FileName);
+    });
+}
+
+void frmMain::SaveBit(const QString& path) {
+    if (Routines::SaveBitFile(EnginePath(path), *picMain) != Routines::TruthTrue) {
+        boxes_.Show("Error writing to file" + path.toStdString(), "Error!!!", Routines::BoxIcon::Critical);
+    }
+}
+
+void frmMain::cmdOpenBMP_Click() {
+    RunTrapped(boxes_, [this] {
+        cmdfile_.Filter = BmpFilter;
+        cmdfile_.ShowOpen();
+        if (cmdfile_.FileName.isEmpty()) return;
+        OpenBMP(cmdfile_.FileName);
+    });
+}
+
+void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(BitmapFiles::ReadPicture(path)); }
+
+void frmMain::cmdSaveBMP_Click() {
+    RunTrapped(boxes_, [this] {
+        cmdfile_.CancelError = true;
+        cmdfile_.FileName.clear();
+        cmdfile_.DefaultExt = QStringLiteral("*.bmp");
+        cmdfile_.Filter = BmpFilter;
+        cmdfile_.ShowSave();
+        if (cmdfile_.FileName.isEmpty()) return;
+        SaveBMP(cmdfile_.FileName);
+    });
+}
+
+void frmMain::SaveBMP(const QString& path) { BitmapFiles::WriteBitmap(picMain->PersistentImage(), path); }
+
+void frmMain::cmdOpenNokia_Click() {
+    RunTrapped(boxes_, [this] {
+        cmdfile_.Filter = NokiaFilter;
+        cmdfile_.ShowOpen();
+        if (cmdfile_.FileName.isEmpty()) return;
+        OpenNokia(cmdfile_.FileName);
+    });
+}
+
+void frmMain::OpenNokia(const QString& path) {
+    // Only the name's ending decides, with case; the filter the user picked does not.
+    const QString ending = path.right(3);
+    Routines::Truth loaded = Routines::TruthFalse;
+    if (ending == QLatin1String("nol")) {
+        loaded = Routines::LoadNolFile(EnginePath(path));
+    } else if (ending == QLatin1String("ngg")) {
+        loaded = Routines::LoadNggFile(EnginePath(path));
+    }
+    if (loaded != Routines::TruthTrue) return;
+    Routines::NokiaHexToBits();
+    Routines::DrawNokiaLogo(*picMain);
+}
+
+void frmMain::cmdAbout_Click() {
+    if (!about_) about_ = new frmSplash();
+    // Modal for the whole application, so the main window's buttons do
+    // nothing until the About window is hidden or closed.
+    about_->setWindowModality(Qt::ApplicationModal);
+    QEventLoop modal;
+    connect(about_, &frmSplash::Hidden, &modal, &QEventLoop::quit);
+    connect(about_, &QObject::destroyed, &modal, &QEventLoop::quit);
+    about_->show();
+    modal.exec();
+}
