@@ -35,13 +35,15 @@ fail() {
 wait_for_window() {
     local seconds=$1 title=$2 id
     for ((i = 0; i < seconds * 10; i++)); do
-        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>>"$work/xdotool.log" | head -n 1) || true
         if [[ -n "$id" ]]; then
             echo "$id"
             return 0
         fi
         sleep 0.1
     done
+    xwininfo -root -tree >&2
+    cat "$work/xdotool.log" >&2
     fail "no window \"$title\" within ${seconds}s"
 }
 
@@ -129,6 +131,11 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
+for ((i = 0; i < 100; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
 
 # Qt's own file dialog, whatever desktop the machine has.
 export QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME=generic
@@ -153,7 +160,7 @@ answer_dialog "$dialog" "$logo" Open
 sleep 0.5
 
 if [[ -n "$screenshot" ]]; then
-    import -window "$main" -frame "$screenshot" 2>/dev/null || import -window "$main" "$screenshot"
+    import -window "$main" "$screenshot"
     echo "screenshot written to $screenshot"
 fi
 
@@ -176,7 +183,7 @@ wait_for_no_window 30 "About "
 
 # ---- Closing the main window ends the program ----
 xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key --window "$main" --clearmodifiers alt+F4
+xdotool key --clearmodifiers alt+F4
 for ((i = 0; i < 100; i++)); do
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1
