@@ -31,8 +31,10 @@ constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t Uncompressed = 0;
 constexpr std::uint32_t Bitfields = 3;
 
+QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+
 [[noreturn]] void Refuse(FailureCode code, const QString& path, const QString& reason) {
-    throw Failure(code, (path + QStringLiteral(": ") + reason).toStdString());
+    throw Failure(code, (Quoted(path) + QStringLiteral(": ") + reason).toStdString());
 }
 
 std::uint32_t ReadLittleEndian(const QByteArray& bytes, int offset, int size) {
@@ -119,7 +121,9 @@ FailureCode WriteFailureCode(QFileDevice::FileError error) {
 
 QImage ReadPicture(const QString& path) {
     QFile file(path);
-    if (!QFileInfo(file).isFile()) throw Failure(FailureCode::FileNotFound, path.toStdString());
+    const QFileInfo info(file);
+    if (!info.exists()) throw Failure(FailureCode::FileNotFound, Quoted(path).toStdString());
+    if (info.isDir()) Refuse(FailureCode::PathAccessError, path, QStringLiteral("a folder, not a file"));
     if (!file.open(QIODevice::ReadOnly)) Refuse(FailureCode::PathAccessError, path, file.errorString());
 
     const QByteArray header = file.read(HeaderBytesRead);
