@@ -21,14 +21,16 @@ void RecordingBoxes::Show(const std::string& text, const std::string& title, Rou
     shown.push_back({text, title, icon});
 }
 
-ModalWatch::ModalWatch(std::function<bool(QWidget*)> handler, int timeoutMs) : handler_(std::move(handler)) {
+ModalWatch::ModalWatch(std::function<bool(QWidget*)> handler, int timeoutMs, std::function<void()> onTimeout)
+    : handler_(std::move(handler)) {
     connect(&poll_, &QTimer::timeout, this, &ModalWatch::Poll);
     poll_.start(10);
     deadline_.setSingleShot(true);
-    connect(&deadline_, &QTimer::timeout, this, [this] {
+    connect(&deadline_, &QTimer::timeout, this, [this, onTimeout = std::move(onTimeout)] {
         timedOut_ = true;
         poll_.stop();
         CloseModalWindows();
+        if (onTimeout) onTimeout();
     });
     deadline_.start(timeoutMs);
 }

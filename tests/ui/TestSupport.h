@@ -68,13 +68,15 @@ public:
 
 // Watches for modal windows while a blocking call runs. Each modal window
 // found is handed to the handler, which returns true once its work is done.
-// If that has not happened within the timeout, every modal window is closed
+// If that has not happened within the timeout, every modal window is closed,
+// and onTimeout runs for windows that should have been modal but are not,
 // so that the blocking call returns and the test can fail.
 class ModalWatch : public QObject {
     Q_OBJECT
 
 public:
-    explicit ModalWatch(std::function<bool(QWidget*)> handler, int timeoutMs = 5000);
+    explicit ModalWatch(std::function<bool(QWidget*)> handler, int timeoutMs = 5000,
+                        std::function<void()> onTimeout = {});
 
     bool Done() const { return done_; }
     bool TimedOut() const { return timedOut_; }
