@@ -167,7 +167,9 @@ void frmMain::OpenNokia(const QString& path) {
 }
 
 void frmMain::cmdAbout_Click() {
-    if (!about_) about_ = new frmSplash();
+    // A window of its own, owned by the main window so that the window
+    // system keeps it over its owner.
+    if (!about_) about_ = new frmSplash(this);
     // Modal for the whole application, so the main window's buttons do
     // nothing until the About window is hidden or closed.
     about_->setWindowModality(Qt::ApplicationModal);
