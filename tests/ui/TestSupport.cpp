@@ -107,18 +107,18 @@ void AppendLittleEndian(QByteArray& bytes, quint32 value, int size) {
     for (int i = 0; i < size; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-QByteArray PixelRow(const BitmapSpec& spec, int y) {
+QByteArray PixelRow(const BitmapLayout& layout, int y) {
     QByteArray row;
-    if (spec.bitCount >= 24) {
-        for (int x = 0; x < spec.width; ++x) {
-            AppendLittleEndian(row, spec.pixel(x, y), spec.bitCount / 8);
+    if (layout.bitCount >= 24) {
+        for (int x = 0; x < layout.width; ++x) {
+            AppendLittleEndian(row, layout.pixel(x, y), layout.bitCount / 8);
         }
     } else {
         quint32 pending = 0;
         int pendingBits = 0;
-        for (int x = 0; x < spec.width; ++x) {
-            pending = (pending << spec.bitCount) | spec.pixel(x, y);
-            pendingBits += spec.bitCount;
+        for (int x = 0; x < layout.width; ++x) {
+            pending = (pending << layout.bitCount) | layout.pixel(x, y);
+            pendingBits += layout.bitCount;
             if (pendingBits == 8) {
                 row.append(static_cast<char>(pending));
                 pending = 0;
@@ -133,36 +133,37 @@ QByteArray PixelRow(const BitmapSpec& spec, int y) {
 
 }  // namespace
 
-QByteArray BitmapBytes(const BitmapSpec& spec) {
+QByteArray BitmapBytes(const BitmapLayout& layout) {
     QByteArray info;
-    if (spec.coreHeader) {
+    if (layout.coreHeader) {
         AppendLittleEndian(info, 12, 4);
-        AppendLittleEndian(info, static_cast<quint32>(spec.width), 2);
-        AppendLittleEndian(info, static_cast<quint32>(spec.height), 2);
+        AppendLittleEndian(info, static_cast<quint32>(layout.width), 2);
+        AppendLittleEndian(info, static_cast<quint32>(layout.height), 2);
         AppendLittleEndian(info, 1, 2);
-        AppendLittleEndian(info, static_cast<quint32>(spec.bitCount), 2);
-        for (QRgb colour : spec.palette) AppendLittleEndian(info, colour & 0xFFFFFF, 3);
+        AppendLittleEndian(info, static_cast<quint32>(layout.bitCount), 2);
+        for (QRgb colour : layout.palette) AppendLittleEndian(info, colour & 0xFFFFFF, 3);
     } else {
         AppendLittleEndian(info, 40, 4);
-        AppendLittleEndian(info, static_cast<quint32>(spec.width), 4);
-        AppendLittleEndian(info, static_cast<quint32>(spec.topDown ? -spec.height : spec.height), 4);
+        AppendLittleEndian(info, static_cast<quint32>(layout.width), 4);
+        AppendLittleEndian(info, static_cast<quint32>(layout.topDown ? -layout.height : layout.height), 4);
         AppendLittleEndian(info, 1, 2);
-        AppendLittleEndian(info, static_cast<quint32>(spec.bitCount), 2);
-        AppendLittleEndian(info, spec.bitfields ? 3 : 0, 4);
+        AppendLittleEndian(info, static_cast<quint32>(layout.bitCount), 2);
+        AppendLittleEndian(info, layout.bitfields ? 3 : 0, 4);
         AppendLittleEndian(info, 0, 4);     // image size, may be 0 when uncompressed
         AppendLittleEndian(info, 2835, 4);  // 72 dots per inch
         AppendLittleEndian(info, 2835, 4);
-        AppendLittleEndian(info, static_cast<quint32>(spec.palette.size()), 4);
+        AppendLittleEndian(info, static_cast<quint32>(layout.palette.size()), 4);
         AppendLittleEndian(info, 0, 4);
-        if (spec.bitfields) {
+        if (layout.bitfields) {
             AppendLittleEndian(info, 0x00FF0000, 4);
             AppendLittleEndian(info, 0x0000FF00, 4);
             AppendLittleEndian(info, 0x000000FF, 4);
         }
-        for (QRgb colour : spec.palette) AppendLittleEndian(info, colour & 0xFFFFFF, 4);
+        for (QRgb colour : layout.palette) AppendLittleEndian(info, colour & 0xFFFFFF, 4);
     }
     QByteArray pixels;
-    for (int i = 0; i < spec.height; ++i) pixels += PixelRow(spec, spec.topDown ? i : spec.height - 1 - i);
+    for (int i = 0; i < layout.height; ++i)
+        pixels += PixelRow(layout, layout.topDown ? i : layout.height - 1 - i);
 
     QByteArray file("BM");
     AppendLittleEndian(file, static_cast<quint32>(14 + info.size() + pixels.size()), 4);

@@ -105,7 +105,7 @@ bool BitFilePixel(const QByteArray& bytes, int x, int y);
 int BitFileSetCount(const QByteArray& bytes);
 
 // A Windows bitmap file built field by field.
-struct BitmapSpec {
+struct BitmapLayout {
     int width = 8;
     int height = 4;
     int bitCount = 24;
@@ -116,7 +116,7 @@ struct BitmapSpec {
     // Pixel value at (x, y): a palette index, or 0xRRGGBB for 24 and 32 bits.
     std::function<quint32(int, int)> pixel = [](int, int) { return 0u; };
 };
-QByteArray BitmapBytes(const BitmapSpec& spec);
+QByteArray BitmapBytes(const BitmapLayout& layout);
 
 // Whole image comparison with the first differing pixel in the message.
 QString FirstDifference(const QImage& actual, const QImage& expected);

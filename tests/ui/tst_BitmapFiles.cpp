@@ -19,18 +19,18 @@ std::optional<Routines::Failure> ReadFailure(const QString& path) {
     return std::nullopt;
 }
 
-BitmapSpec Checkered(int bitCount) {
-    BitmapSpec spec;
-    spec.width = 13;  // rows need padding at every depth
-    spec.height = 7;
-    spec.bitCount = bitCount;
+BitmapLayout Checkered(int bitCount) {
+    BitmapLayout layout;
+    layout.width = 13;  // rows need padding at every depth
+    layout.height = 7;
+    layout.bitCount = bitCount;
     if (bitCount <= 8) {
-        spec.palette = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
-        spec.pixel = [](int x, int y) { return static_cast<quint32>((x + y) % 2); };
+        layout.palette = {qRgb(255, 255, 255), qRgb(0, 0, 0)};
+        layout.pixel = [](int x, int y) { return static_cast<quint32>((x + y) % 2); };
     } else {
-        spec.pixel = [](int x, int y) { return (x + y) % 2 ? 0x000000u : 0xFFFFFFu; };
+        layout.pixel = [](int x, int y) { return (x + y) % 2 ? 0x000000u : 0xFFFFFFu; };
     }
-    return spec;
+    return layout;
 }
 
 QImage CheckeredImage() {
@@ -108,11 +108,11 @@ void BitmapFilesTest::noPictureIsRefusedWithTheReason() {
 
 void BitmapFilesTest::bitmapCutShortIsRefused_data() {
     QTest::addColumn<QByteArray>("whole");
-    BitmapSpec core = Checkered(24);
+    BitmapLayout core = Checkered(24);
     core.coreHeader = true;
-    BitmapSpec topDown = Checkered(24);
+    BitmapLayout topDown = Checkered(24);
     topDown.topDown = true;
-    BitmapSpec bitfields = Checkered(32);
+    BitmapLayout bitfields = Checkered(32);
     bitfields.bitfields = true;
     QTest::newRow("24 bits") << BitmapBytes(Checkered(24));
     QTest::newRow("1 bit") << BitmapBytes(Checkered(1));
@@ -157,10 +157,10 @@ void BitmapFilesTest::nonsensicalHeaderIsRefused() {
     QFETCH(int, height);
     QFETCH(int, bitCount);
     // A sound 4 x 4 bitmap whose header is then changed; the data stays long enough.
-    BitmapSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    QByteArray bytes = BitmapBytes(spec) + QByteArray(4096, '\0');
+    BitmapLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    QByteArray bytes = BitmapBytes(layout) + QByteArray(4096, '\0');
     qToLittleEndian<qint32>(width, bytes.data() + 18);
     qToLittleEndian<qint32>(height, bytes.data() + 22);
     qToLittleEndian<quint16>(static_cast<quint16>(bitCount), bytes.data() + 28);
@@ -172,10 +172,10 @@ void BitmapFilesTest::nonsensicalHeaderIsRefused() {
 }
 
 void BitmapFilesTest::enormousHeaderFailsQuickly() {
-    BitmapSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    QByteArray bytes = BitmapBytes(spec);
+    BitmapLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    QByteArray bytes = BitmapBytes(layout);
     qToLittleEndian<qint32>(30000, bytes.data() + 18);
     qToLittleEndian<qint32>(30000, bytes.data() + 22);
     const QString path = dir_.filePath(QStringLiteral("enormous.bmp"));
@@ -200,15 +200,15 @@ void BitmapFilesTest::oneBitColoursAreReadAsColours_data() {
 void BitmapFilesTest::oneBitColoursAreReadAsColours() {
     QFETCH(QRgb, colour0);
     QFETCH(QRgb, colour1);
-    BitmapSpec spec;
-    spec.width = 10;
-    spec.height = 5;
-    spec.bitCount = 1;
-    spec.palette = {colour0, colour1};
+    BitmapLayout layout;
+    layout.width = 10;
+    layout.height = 5;
+    layout.bitCount = 1;
+    layout.palette = {colour0, colour1};
     // Index 1 only in the first column and the last row.
-    spec.pixel = [](int x, int y) { return x == 0 || y == 4 ? 1u : 0u; };
+    layout.pixel = [](int x, int y) { return x == 0 || y == 4 ? 1u : 0u; };
     const QString path = dir_.filePath(QStringLiteral("palette_order.bmp"));
-    WriteBytes(path, BitmapBytes(spec));
+    WriteBytes(path, BitmapBytes(layout));
     const QImage picture = BitmapFiles::ReadPicture(path);
     QCOMPARE(picture.size(), QSize(10, 5));
     for (int y = 0; y < 5; ++y) {
