@@ -167,9 +167,10 @@ void frmMain::OpenNokia(const QString& path) {
 }
 
 void frmMain::cmdAbout_Click() {
-    // A window of its own, owned by the main window so that the window
-    // system keeps it over its owner.
-    if (!about_) about_ = new frmSplash(this);
+    // Parentless: an ordinary window with every title bar button, which
+    // window managers do not give to windows tied to an owner. Deleted in
+    // the destructor.
+    if (!about_) about_ = new frmSplash();
     // Modal for the whole application, so the main window's buttons do
     // nothing until the About window is hidden or closed.
     about_->setWindowModality(Qt::ApplicationModal);
