@@ -3,13 +3,11 @@
 // file and on a sparse 4 GiB one; the times should match, and the peak memory
 // (max_rss_kib) stays small.
 
-#include <sys/resource.h>
-
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include "Routines.h"
 

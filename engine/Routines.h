@@ -23,7 +23,7 @@ inline constexpr Truth TruthFalse = 0;
 inline constexpr int ScreenWidth = 96;
 inline constexpr int ScreenHeight = 48;
 inline constexpr int BandCount = ScreenHeight / 8;
-inline constexpr std::size_t BitFileSize = 576;    // bytes of a .bit file
+inline constexpr std::size_t BitFileSize = 576;      // bytes of a .bit file
 inline constexpr std::size_t ScreenBitCount = 4608;  // characters of a screen bit text
 
 // Nokia logo geometry and file layout.
@@ -39,13 +39,19 @@ inline constexpr std::size_t NggFileSize = NggHeaderSize + LogoPixelCount;  // 1
 
 // ---- Module state: lives for the whole process, initially empty. ----
 
-extern std::array<std::uint8_t, BitFileSize> BitBytes;  // content of a .bit file
-extern std::array<std::string, BitFileSize> BitHex;     // BitBytes as hex pairs
-extern std::string ImageBits;  // the bit text the next drawing routine draws
-extern std::string SaveBits;   // the bit text sampled from the view, screen bit order
-extern std::array<std::uint8_t, NolFileSize> NolBuffer;   // first bytes of the last .nol read
-extern std::array<std::uint8_t, NggFileSize> NggBuffer;   // first bytes of the last .ngg read
-extern std::array<std::string, LogoPixelCount> NokiaHex;  // one hex pair per logo pixel byte
+// The content of a .bit file, and the same bytes as hex pairs.
+extern std::array<std::uint8_t, BitFileSize> BitBytes;
+extern std::array<std::string, BitFileSize> BitHex;
+// The bit text the next drawing routine draws: screen bit order after a .bit
+// file, logo order after a Nokia logo.
+extern std::string ImageBits;
+// The bit text sampled from the view, in screen bit order.
+extern std::string SaveBits;
+// The first bytes of the last .nol and .ngg file read, and one hex pair per
+// logo pixel byte.
+extern std::array<std::uint8_t, NolFileSize> NolBuffer;
+extern std::array<std::uint8_t, NggFileSize> NggBuffer;
+extern std::array<std::string, LogoPixelCount> NokiaHex;
 
 // ---- Hex and bit text conversions ----
 
