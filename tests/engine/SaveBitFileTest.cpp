@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/mount.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -41,135 +41,78 @@ Bytes TopLeftBytes() {
 
 using SaveBitFileTest = EngineTest;
 
-TEST_F(SaveBitFileTest, IntoAMissingFolderFails) {
-    const auto path = folder / "missing-folder" / "Screen.bit";
-    EXPECT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthFalse);
-    EXPECT_FALSE(std::filesystem::exists(path.parent_path()));
+// Into a missing folder, onto a folder, or from a view that cannot be read:
+// each save fails, shows no box, and leaves no file, temporary or other, behind.
+TEST_F(SaveBitFileTest, AFailedSaveChangesNothing) {
+    WriteBytes(folder / "Screen.bit", EarlierPicture());
+    fs::create_directory(folder / "folder.bit");
+
+    EXPECT_EQ(Routines::SaveBitFile(folder / "missing-folder" / "Screen.bit", TopLeftView()), TruthFalse);
+    EXPECT_EQ(Routines::SaveBitFile(folder / "folder.bit", TopLeftView()), TruthFalse);
+    EXPECT_EQ(Routines::SaveBitFile(folder / "Screen.bit", BrokenView()), TruthFalse);
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"Screen.bit", "folder.bit"}));
+    EXPECT_EQ(ReadBytes(folder / "Screen.bit"), EarlierPicture());
+    EXPECT_TRUE(fs::is_directory(folder / "folder.bit"));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SaveBitFileTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
-    const auto path = folder / "Screen.bit";
-    WriteBytes(path, EarlierPicture());
-    EXPECT_EQ(Routines::SaveBitFile(path, BrokenView()), TruthFalse);
-    EXPECT_EQ(ReadBytes(path), EarlierPicture());
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"Screen.bit"});
-}
+// Rows: whether an earlier, longer file is there; how many links lead to it.
+class SaveThroughLinksTest : public EngineTest,
+                             public ::testing::WithParamInterface<std::tuple<bool, int>> {};
 
-TEST_F(SaveBitFileTest, OntoAFolderFailsAndKeepsTheFolder) {
-    const auto path = folder / "Screen.bit";
-    std::filesystem::create_directory(path);
-    EXPECT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthFalse);
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"Screen.bit"});
-}
-
-TEST_F(SaveBitFileTest, ALongerEarlierFileIsReplacedByExactly576Bytes) {
-    const auto path = folder / "Screen.bit";
-    WriteBytes(path, Bytes(1000, 0xEE));
-    ASSERT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthTrue);
-    EXPECT_EQ(ReadBytes(path), TopLeftBytes());
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"Screen.bit"});
-}
-
-struct LinkRow {
-    std::string name;
-    bool targetExists;
-    bool viaSecondLink;
-};
-
-void PrintTo(const LinkRow& row, std::ostream* out) { *out << row.name; }
-
-class SaveThroughLinkTest : public EngineTest, public ::testing::WithParamInterface<LinkRow> {};
-
-TEST_P(SaveThroughLinkTest, WritesTheLinkedFileAndKeepsTheLink) {
-    const auto& row = GetParam();
-    std::filesystem::create_directory(folder / "pictures");
-    const auto target = folder / "pictures" / "real.bit";
-    if (row.targetExists) WriteBytes(target, Bytes(1000, 0xEE));
+TEST_P(SaveThroughLinksTest, ReplacesTheFileAtTheEndWithExactly576BytesAndKeepsTheLinks) {
+    const auto [earlierFile, links] = GetParam();
+    fs::create_directory(folder / "pictures");
+    const auto target = folder / "pictures" / "Screen.bit";
+    if (earlierFile) WriteBytes(target, Bytes(1000, 0xEE));
     // Relative link targets count from the folder the link is in.
-    std::filesystem::create_symlink("pictures/real.bit", folder / "link.bit");
-    std::string saveTo = "link.bit";
-    if (row.viaSecondLink) {
-        std::filesystem::create_symlink("link.bit", folder / "second.bit");
-        saveTo = "second.bit";
+    std::string saveTo = "pictures/Screen.bit";
+    for (int i = 0; i < links; ++i) {
+        const std::string link = "link-" + std::to_string(i) + ".bit";
+        fs::create_symlink(saveTo, folder / link);
+        saveTo = link;
     }
 
     ASSERT_EQ(Routines::SaveBitFile(folder / saveTo, TopLeftView()), TruthTrue);
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bit"));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / saveTo));
     EXPECT_EQ(ReadBytes(target), TopLeftBytes());
-    EXPECT_EQ(std::vector<std::string>{"real.bit"}, [&] {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder / "pictures"))
-            names.push_back(entry.path().filename());
-        return names;
-    }());
+    EXPECT_EQ(Names(folder / "pictures"), std::vector<std::string>{"Screen.bit"});
+    for (int i = 0; i < links; ++i)
+        EXPECT_TRUE(fs::is_symlink(folder / ("link-" + std::to_string(i) + ".bit")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, SaveThroughLinkTest,
-                         ::testing::Values(LinkRow{"Existing", true, false},
-                                           LinkRow{"Dangling", false, false}, LinkRow{"Chain", true, true}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Links, SaveThroughLinksTest,
+                         ::testing::Values(std::tuple{true, 0}, std::tuple{true, 1}, std::tuple{false, 1},
+                                           std::tuple{true, 2}));
 
 // A real full disk: a small tmpfs filled to the last byte.
-class FullDiskTest : public EngineTest {
-protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        disk_ = folder / "small-disk";
-        std::filesystem::create_directory(disk_);
-        if (::mount("tmpfs", disk_.c_str(), "tmpfs", 0, "size=64k") != 0) {
-            GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
-                         << "); the full-disk save is not tested";
-        }
-        mounted_ = true;
+TEST_F(SaveBitFileTest, OnAFullDiskFailsAndLeavesTheEarlierFileIntact) {
+    const auto disk = folder / "small-disk";
+    fs::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
+                     << "); the full-disk save is not tested";
     }
-    void TearDown() override {
-        if (mounted_) ::umount2(disk_.c_str(), MNT_DETACH);
-        EngineTest::TearDown();
-    }
-
-    // Writes a filler file until the disk has no room left.
-    void FillDisk() {
-        const int fd = ::open((disk_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0) << std::strerror(errno);
-        const std::vector<char> block(4096, 'x');
-        int lastError = 0;
-        for (int i = 0; i < 1000 && lastError == 0; ++i) {
-            if (::write(fd, block.data(), block.size()) < 0) lastError = errno;
-        }
-        // A partly filled last page may still take a few single bytes.
-        while (lastError == 0) {
-            if (::write(fd, block.data(), 1) < 0) lastError = errno;
-        }
-        ::close(fd);
-        ASSERT_EQ(lastError, ENOSPC) << std::strerror(lastError);
-    }
-
-    std::vector<std::string> DiskNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(disk_))
-            names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::filesystem::path disk_;
-    bool mounted_ = false;
-};
-
-TEST_F(FullDiskTest, SaveFailsAndLeavesTheEarlierFileIntact) {
-    const auto path = disk_ / "Screen.bit";
+    struct Unmount {
+        const fs::path& disk;
+        ~Unmount() { ::umount2(disk.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const auto path = disk / "Screen.bit";
     WriteBytes(path, EarlierPicture());
-    FillDisk();
+    const int filler = ::open((disk / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(filler, 0) << std::strerror(errno);
+    errno = 0;
+    for (int i = 0; i < (1 << 20) && ::write(filler, "x", 1) == 1; ++i) {
+    }
+    const int fillError = errno;
+    ::close(filler);
+    ASSERT_EQ(fillError, ENOSPC) << std::strerror(fillError);
 
     EXPECT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthFalse);
     EXPECT_EQ(ReadBytes(path), EarlierPicture());
-    EXPECT_EQ(DiskNames(), (std::vector<std::string>{"Screen.bit", "filler"}));
+    EXPECT_EQ(Names(disk), (std::vector<std::string>{"Screen.bit", "filler"}));
 
     // With room again the same save succeeds: it was the full disk that stopped it.
-    std::filesystem::remove(disk_ / "filler");
+    fs::remove(disk / "filler");
     EXPECT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthTrue);
     EXPECT_EQ(ReadBytes(path), TopLeftBytes());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -13,60 +14,41 @@ namespace {
 
 using Routines::ScreenBitCount;
 
-struct CharacterRow {
-    std::size_t character;  // 1-based
-    Pixel pixel;
-};
+class CharacterMappingTest : public EngineTest,
+                             public ::testing::WithParamInterface<std::tuple<std::size_t, Pixel>> {};
 
-void PrintTo(const CharacterRow& row, std::ostream* out) { *out << "character " << row.character; }
-
-class CharacterMappingTest : public EngineTest, public ::testing::WithParamInterface<CharacterRow> {};
-
+// The text ends at its one set character: the pixels it does not reach stay clear.
 TEST_P(CharacterMappingTest, OneSetCharacterDrawsOnePixel) {
-    const auto& [character, pixel] = GetParam();
+    const auto& [character, pixel] = GetParam();  // character counts from 1
     FakeView view;
     view.SetPixel(40, 40, Routines::Black);  // left over from an earlier picture
-    Routines::ImageBits = std::string(ScreenBitCount, '0');
-    Routines::ImageBits[character - 1] = '1';
+    Routines::ImageBits = std::string(character - 1, '0') + '1';
 
     Routines::DrawScreen(view);
     EXPECT_EQ(view.DarkPixels(), std::vector<Pixel>{pixel});
 
     Routines::SampleScreen(view);
-    EXPECT_EQ(Routines::SaveBits, Routines::ImageBits);
+    EXPECT_EQ(Routines::SaveBits, Routines::ImageBits + std::string(ScreenBitCount - character, '0'));
 }
 
 INSTANTIATE_TEST_SUITE_P(Corners, CharacterMappingTest,
-                         ::testing::Values(CharacterRow{1, {0, 0}}, CharacterRow{8, {0, 7}},
-                                           CharacterRow{9, {1, 0}}, CharacterRow{769, {0, 8}},
-                                           CharacterRow{4608, {95, 47}}));
+                         ::testing::Values(std::tuple{1, Pixel{0, 0}}, std::tuple{8, Pixel{0, 7}},
+                                           std::tuple{9, Pixel{1, 0}}, std::tuple{769, Pixel{0, 8}},
+                                           std::tuple{4608, Pixel{95, 47}}));
 
 using ScreenTest = EngineTest;
 
+// A near-white background survives the clear and, like any colour but pure white, samples as set.
 TEST_F(ScreenTest, OnlyPureWhiteSamplesAsClear) {
-    FakeView view;
-    view.SetPixel(3, 10, 0xFEFFFF);
-    view.SetPixel(4, 10, 0xFFFFFE);
-    Routines::SampleScreen(view);
-    std::string expected(ScreenBitCount, '0');
-    expected[768 + 8 * 3 + 2] = '1';
-    expected[768 + 8 * 4 + 2] = '1';
-    EXPECT_EQ(Routines::SaveBits, expected);
-}
-
-TEST_F(ScreenTest, ANonWhiteBackgroundSamplesAsSetEverywhere) {
-    FakeView view(0xF0F0F0);
+    FakeView view(0xFEFFFF);
     Routines::ImageBits = std::string(ScreenBitCount, '0');
     Routines::DrawScreen(view);
+    view.SetPixel(3, 10, Routines::White);
+    view.SetPixel(4, 10, 0xFFFFFE);
     Routines::SampleScreen(view);
-    EXPECT_EQ(Routines::SaveBits, std::string(ScreenBitCount, '1'));
-}
-
-TEST_F(ScreenTest, AShortTextLeavesTheRestClear) {
-    FakeView view;
-    Routines::ImageBits = "01";
-    Routines::DrawScreen(view);
-    EXPECT_EQ(view.DarkPixels(), std::vector<Pixel>{Pixel(0, 1)});
+    std::string expected(ScreenBitCount, '1');
+    expected[768 + 8 * 3 + 2] = '0';
+    EXPECT_EQ(Routines::SaveBits, expected);
 }
 
 TEST_F(ScreenTest, DrawingThenSamplingGivesBackTheSameText) {
@@ -78,7 +60,7 @@ TEST_F(ScreenTest, DrawingThenSamplingGivesBackTheSameText) {
     Routines::DrawScreen(view);
     Routines::SampleScreen(view);
     EXPECT_EQ(Routines::SaveBits, bits);
-    Routines::SampleScreen(view);
+    Routines::SampleScreen(view);  // a second sample replaces the first
     EXPECT_EQ(Routines::SaveBits, bits);
 }
 
