@@ -3,29 +3,26 @@
 #include <QWindow>
 
 #include "TestSupport.h"
-#include "frmMain.h"
 #include "frmSplash.h"
 
 namespace {
 
+const QString Copyright = QStringLiteral("Lyra(TM) is copyright 1999 THOMSON multimedia");
+const QList<QRect> Placed{{0, 16, 313, 49}, {0, 72, 313, 17}, {96, 88, 105, 25}};
+
+QList<QRect> Placement(const frmSplash& about) {
+    return {about.lblTitle->geometry(), about.lblCopyright->geometry(), about.cmdClose->geometry()};
+}
+
 // Shows the About window from the main window and hands it to the action,
-// which must hide or close it. Gives the window that was shown.
-QPointer<frmSplash> RunAbout(frmMain& window, const std::function<void(frmSplash&)>& action) {
-    QPointer<frmSplash> shown;
-    ModalWatch watch(
-        [&](QWidget* modal) {
-            shown = qobject_cast<frmSplash*>(modal);
-            if (!shown) return false;
-            action(*shown);
-            return true;
-        },
-        5000,
-        [&window] {
-            if (window.AboutWindow()) window.AboutWindow()->hide();
-        });
-    window.cmdAbout->click();
-    if (watch.TimedOut()) QTest::qFail("the About window did not come and go in time", __FILE__, __LINE__);
-    return shown;
+// which must hide or close it. False if that did not happen in time.
+bool RunAbout(frmMain& window, const std::function<void(frmSplash&)>& action) {
+    return HandleModal([&] { window.cmdAbout->click(); },
+                       [&](QWidget* modal) {
+                           auto* about = qobject_cast<frmSplash*>(modal);
+                           if (about) action(*about);
+                           return about != nullptr;
+                       });
 }
 
 void ClickThroughWindowSystem(frmMain& window, QWidget* button) {
@@ -39,180 +36,130 @@ class AboutWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        f_.emplace();
+        f_->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f_->window));
+    }
+    void cleanup() { f_.reset(); }
 
-    void layout();
-    void resizingMovesNothing_data();
-    void resizingMovesNothing();
-    void closeHidesAndAboutShowsTheSameWindowWhereItWas();
-    void titleBarCloseDestroysAndAboutMakesANewOne();
-    void mainWindowTakesNoInputWhileAboutIsShown();
-    // Runs the application's event loop, so it comes last.
-    void programEndsWhenMainWindowClosesAfterAbout();
+    void layoutStaysWhenResized() {
+        frmSplash about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About "));
+        QCOMPARE(about.size(), QSize(312, 117));
+        // An ordinary resizable window with the standard title bar.
+        QVERIFY(about.minimumSize() != about.maximumSize());
+        QCOMPARE(about.windowType(), Qt::Window);
+        QVERIFY(!about.windowFlags().testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(about.testAttribute(Qt::WA_DeleteOnClose));
 
-private:
-    std::unique_ptr<ScriptedDialog> dialog_;
-    std::unique_ptr<RecordingBoxes> boxes_;
-    std::unique_ptr<frmMain> window_;
-};
+        QCOMPARE(about.lblTitle->text(), QStringLiteral("Pelorin"));
+        const QFont title = about.lblTitle->font();
+        QCOMPARE(title.family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(title.pointSize(), 24);
+        QVERIFY(title.bold() && !title.italic() && !title.underline());
+        QCOMPARE(about.lblCopyright->text(), Copyright);
+        for (QLabel* label : {about.lblTitle, about.lblCopyright}) {
+            QCOMPARE(label->alignment(), Qt::AlignCenter);
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(label->textInteractionFlags(), Qt::NoTextInteraction);
+            QVERIFY(label->toolTip().isEmpty());
+        }
+        QCOMPARE(about.cmdClose->text(), QStringLiteral("Close"));
+        QVERIFY(about.cmdClose->toolTip().isEmpty());
+        QVERIFY(!about.cmdClose->autoDefault() && !about.cmdClose->isDefault());
+        QVERIFY(!about.lblCopyright->testAttribute(Qt::WA_SetFont) &&
+                !about.cmdClose->testAttribute(Qt::WA_SetFont));
+        QCOMPARE(about.lblTitle->nextInFocusChain(), about.lblCopyright);
+        QCOMPARE(about.lblCopyright->nextInFocusChain(), about.cmdClose);
+        QCOMPARE(Placement(about), Placed);
 
-void AboutWindowTest::init() {
-    dialog_ = std::make_unique<ScriptedDialog>();
-    boxes_ = std::make_unique<RecordingBoxes>();
-    window_ = std::make_unique<frmMain>(dialog_.get(), boxes_.get());
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-}
-
-void AboutWindowTest::cleanup() {
-    window_.reset();
-    boxes_.reset();
-    dialog_.reset();
-}
-
-void AboutWindowTest::layout() {
-    frmSplash about;
-    QCOMPARE(about.windowTitle(), QStringLiteral("About "));
-    QCOMPARE(about.size(), QSize(312, 117));
-    QVERIFY(about.minimumSize() != about.maximumSize());
-    QCOMPARE(about.windowType(), Qt::Window);
-    // No customised title bar: the standard one with every button.
-    QVERIFY(!about.windowFlags().testFlag(Qt::CustomizeWindowHint));
-    QVERIFY(about.testAttribute(Qt::WA_DeleteOnClose));
-
-    QCOMPARE(about.lblTitle->text(), QStringLiteral("Pelorin"));
-    QCOMPARE(about.lblTitle->geometry(), QRect(0, 16, 313, 49));
-    const QFont title = about.lblTitle->font();
-    QCOMPARE(title.family(), QStringLiteral("Times New Roman"));
-    QCOMPARE(title.pointSize(), 24);
-    QVERIFY(title.bold());
-    QVERIFY(!title.italic());
-    QVERIFY(!title.underline());
-
-    QCOMPARE(about.lblCopyright->text(), QStringLiteral("Lyra(TM) is copyright 1999 THOMSON multimedia"));
-    QCOMPARE(about.lblCopyright->geometry(), QRect(0, 72, 313, 17));
-    QVERIFY(!about.lblCopyright->testAttribute(Qt::WA_SetFont));
-    for (QLabel* label : {about.lblTitle, about.lblCopyright}) {
-        QCOMPARE(label->alignment(), Qt::AlignCenter);
-        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(label->textInteractionFlags(), Qt::NoTextInteraction);
-        QVERIFY(label->toolTip().isEmpty());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        for (QSize size : {QSize(640, 400), QSize(150, 60)}) {
+            about.resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(about.size(), size, 2000);
+            QCOMPARE(Placement(about), Placed);
+        }
     }
 
-    QCOMPARE(about.cmdClose->text(), QStringLiteral("Close"));
-    QCOMPARE(about.cmdClose->geometry(), QRect(96, 88, 105, 25));
-    QVERIFY(about.cmdClose->toolTip().isEmpty());
-    QVERIFY(!about.cmdClose->autoDefault());
-    QVERIFY(!about.cmdClose->isDefault());
-    QVERIFY(!about.cmdClose->testAttribute(Qt::WA_SetFont));
+    // Close hides the window, and About shows it again where it was; the
+    // title bar's close button destroys it, and About makes a new one.
+    void closeHidesAndTitleBarCloseDestroys() {
+        frmMain& window = f_->window;
+        QVERIFY(!window.AboutWindow());
+        QPointer<frmSplash> first;
+        QVERIFY(RunAbout(window, [&](frmSplash& about) {
+            first = &about;
+            about.move(123, 77);
+            about.cmdClose->click();
+        }));
+        QVERIFY(first && !first->isVisible());
+        QCOMPARE(window.AboutWindow(), first.data());
 
-    QCOMPARE(about.lblTitle->nextInFocusChain(), about.lblCopyright);
-    QCOMPARE(about.lblCopyright->nextInFocusChain(), about.cmdClose);
-}
+        QPointer<frmSplash> again;
+        QPoint shownAt;
+        QVERIFY(RunAbout(window, [&](frmSplash& about) {
+            again = &about;
+            shownAt = about.pos();
+            about.close();
+        }));
+        QCOMPARE(again.data(), first.data());
+        QCOMPARE(shownAt, QPoint(123, 77));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull() && !window.AboutWindow());
 
-void AboutWindowTest::resizingMovesNothing_data() {
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("enlarged") << QSize(640, 400);
-    QTest::newRow("shrunk") << QSize(150, 60);
-}
+        QStringList content;
+        QVERIFY(RunAbout(window, [&](frmSplash& about) {
+            content = QStringList{about.lblTitle->text(), about.lblCopyright->text()};
+            if (about.size() == QSize(312, 117) && Placement(about) == Placed) content << "laid out";
+            about.cmdClose->click();
+        }));
+        QVERIFY(window.AboutWindow());
+        QCOMPARE(content, (QStringList{"Pelorin", Copyright, "laid out"}));
+    }
 
-void AboutWindowTest::resizingMovesNothing() {
-    QFETCH(QSize, size);
-    frmSplash about;
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    about.resize(size);
-    QTRY_COMPARE_WITH_TIMEOUT(about.size(), size, 2000);
-    QCOMPARE(about.lblTitle->geometry(), QRect(0, 16, 313, 49));
-    QCOMPARE(about.lblCopyright->geometry(), QRect(0, 72, 313, 17));
-    QCOMPARE(about.cmdClose->geometry(), QRect(96, 88, 105, 25));
-}
+    void mainWindowTakesNoInputWhileAboutIsShown() {
+        frmMain& window = f_->window;
+        std::size_t dialogsWhileShown = 1;
+        bool aboutStillModal = false;
+        QVERIFY(RunAbout(window, [&](frmSplash& about) {
+            for (QPushButton* button : {window.cmdOpenBit, window.cmdSavePic, window.cmdOpenNokia})
+                ClickThroughWindowSystem(window, button);
+            dialogsWhileShown = f_->dialog.calls.size();
+            ClickThroughWindowSystem(window, window.cmdAbout);
+            aboutStillModal = about.isVisible() && QApplication::activeModalWidget() == &about;
+            about.cmdClose->click();
+        }));
+        QCOMPARE(dialogsWhileShown, 0u);
+        QVERIFY(aboutStillModal);
+        // The same click reaches the button once the About window is gone.
+        ClickThroughWindowSystem(window, window.cmdOpenBit);
+        QCOMPARE(f_->dialog.calls.size(), 1u);
+    }
 
-void AboutWindowTest::closeHidesAndAboutShowsTheSameWindowWhereItWas() {
-    QVERIFY(!window_->AboutWindow());
-    const QPointer<frmSplash> first = RunAbout(*window_, [](frmSplash& about) {
-        about.move(123, 77);
-        about.cmdClose->click();
-    });
-    QVERIFY(first);
-    QVERIFY(!first->isVisible());
-    QCOMPARE(window_->AboutWindow(), first.data());
+    // Runs the application's event loop, so it comes last.
+    void programEndsWhenMainWindowClosesAfterAbout() {
+        QVERIFY(QApplication::quitOnLastWindowClosed());
+        bool aboutHiddenButAlive = false;
+        QTimer::singleShot(0, &f_->window, [&] {
+            aboutHiddenButAlive = RunAbout(f_->window, [](frmSplash& about) { about.cmdClose->click(); }) &&
+                                  f_->window.AboutWindow() && !f_->window.AboutWindow()->isVisible();
+            f_->window.close();
+        });
+        QTimer failsafe;
+        failsafe.callOnTimeout([] {
+            CloseWindowsLeftOpen();
+            QCoreApplication::exit(1);
+        });
+        failsafe.start(6000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(aboutHiddenButAlive);
+    }
 
-    QPoint shownAt;
-    const QPointer<frmSplash> second = RunAbout(*window_, [&](frmSplash& about) {
-        shownAt = about.pos();
-        about.cmdClose->click();
-    });
-    QCOMPARE(second.data(), first.data());
-    QCOMPARE(shownAt, QPoint(123, 77));
-}
-
-void AboutWindowTest::titleBarCloseDestroysAndAboutMakesANewOne() {
-    const QPointer<frmSplash> first = RunAbout(*window_, [](frmSplash& about) { about.close(); });
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(first.isNull());
-    QVERIFY(!window_->AboutWindow());
-
-    QString title;
-    QString copyright;
-    QSize size;
-    const QPointer<frmSplash> second = RunAbout(*window_, [&](frmSplash& about) {
-        title = about.lblTitle->text();
-        copyright = about.lblCopyright->text();
-        size = about.size();
-        about.cmdClose->click();
-    });
-    QVERIFY(second);
-    QCOMPARE(window_->AboutWindow(), second.data());
-    QCOMPARE(title, QStringLiteral("Pelorin"));
-    QCOMPARE(copyright, QStringLiteral("Lyra(TM) is copyright 1999 THOMSON multimedia"));
-    QCOMPARE(size, QSize(312, 117));
-}
-
-void AboutWindowTest::mainWindowTakesNoInputWhileAboutIsShown() {
-    dialog_->answers = {std::nullopt};
-    std::size_t dialogsWhileShown = 1;
-    int aboutShownAgain = -1;
-    RunAbout(*window_, [&](frmSplash& about) {
-        for (QPushButton* button : {window_->cmdOpenBit, window_->cmdSavePic, window_->cmdOpenNokia}) {
-            ClickThroughWindowSystem(*window_, button);
-        }
-        dialogsWhileShown = dialog_->calls.size();
-        ClickThroughWindowSystem(*window_, window_->cmdAbout);
-        aboutShownAgain = about.isVisible() && QApplication::activeModalWidget() == &about ? 0 : 1;
-        about.cmdClose->click();
-    });
-    QCOMPARE(dialogsWhileShown, 0u);
-    QCOMPARE(aboutShownAgain, 0);
-
-    // The same click reaches the button once the About window is gone.
-    ClickThroughWindowSystem(*window_, window_->cmdOpenBit);
-    QCOMPARE(dialog_->calls.size(), 1u);
-}
-
-void AboutWindowTest::programEndsWhenMainWindowClosesAfterAbout() {
-    QVERIFY(QApplication::quitOnLastWindowClosed());
-    bool aboutHiddenButAlive = false;
-    QTimer::singleShot(0, window_.get(), [&] {
-        RunAbout(*window_, [](frmSplash& about) { about.cmdClose->click(); });
-        aboutHiddenButAlive = window_->AboutWindow() && !window_->AboutWindow()->isVisible();
-        window_->close();
-    });
-    bool timedOut = false;
-    QTimer failsafe;
-    failsafe.setSingleShot(true);
-    connect(&failsafe, &QTimer::timeout, [&] {
-        timedOut = true;
-        CloseModalWindows();
-        QCoreApplication::exit(1);
-    });
-    failsafe.start(5000);
-    const int exitCode = QCoreApplication::exec();
-    QVERIFY(!timedOut);
-    QCOMPARE(exitCode, 0);
-    QVERIFY(aboutHiddenButAlive);
-}
+private:
+    std::optional<MainWindowFixture> f_;
+};
 
 PELORIN_TEST_MAIN(AboutWindowTest)
 #include "tst_frmSplash.moc"
