@@ -182,11 +182,15 @@ click_at "$splash" 148 100
 wait_for_no_window 30 "About "
 
 # ---- Closing the main window ends the program ----
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key --clearmodifiers alt+F4
-for ((i = 0; i < 100; i++)); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
+# Alt+F4 goes to the window with the focus; the window manager may take a
+# moment to give it back to the main window after the About window hid.
+for ((attempt = 0; attempt < 5; attempt++)); do
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main" 2>/dev/null || true
+    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$main" ]] && xdotool key --clearmodifiers alt+F4
+    for ((i = 0; i < 20; i++)); do
+        kill -0 "$program_pid" 2>/dev/null || break 2
+        sleep 0.1
+    done
 done
 if kill -0 "$program_pid" 2>/dev/null; then
     fail "the program still runs after its main window was closed"
