@@ -85,31 +85,48 @@ QPushButton* frmMain::AddButton(const char* name, const QString& caption, const 
     return button;
 }
 
-void frmMain::cmdOpenBit_Click() {
-    RunTrapped(boxes_, [this] {
-        cmdfile_.Filter = BitFilter;
+// Open commands set only the filter; every other setting of the dialog stays
+// as the last command left it.
+void frmMain::RunOpenCommand(const QString& filter, void (frmMain::*work)(const QString&)) {
+    RunTrapped(boxes_, [&] {
+        cmdfile_.Filter = filter;
         cmdfile_.ShowOpen();
-        if (cmdfile_.FileName.isEmpty()) return;
-        OpenBit(cmdfile_.FileName);
+        if (!cmdfile_.FileName.isEmpty()) (this->*work)(cmdfile_.FileName);
     });
 }
+
+// Save commands propose their own name and extension every time, and turn the
+// cancel signal on for good.
+void frmMain::RunSaveCommand(const QString& proposedName, const QString& defaultExt, const QString& filter,
+                             void (frmMain::*work)(const QString&)) {
+    RunTrapped(boxes_, [&] {
+        cmdfile_.CancelError = true;
+        cmdfile_.FileName = proposedName;
+        cmdfile_.DefaultExt = defaultExt;
+        cmdfile_.Filter = filter;
+        cmdfile_.ShowSave();
+        if (!cmdfile_.FileName.isEmpty()) (this->*work)(cmdfile_.FileName);
+    });
+}
+
+void frmMain::cmdOpenBit_Click() { RunOpenCommand(BitFilter, &frmMain::OpenBit); }
+
+void frmMain::cmdSavePic_Click() {
+    RunSaveCommand(QStringLiteral("Screen.bit"), QStringLiteral("*.bit"), BitFilter, &frmMain::SaveBit);
+}
+
+void frmMain::cmdOpenBMP_Click() { RunOpenCommand(BmpFilter, &frmMain::OpenBMP); }
+
+void frmMain::cmdSaveBMP_Click() {
+    RunSaveCommand(QString(), QStringLiteral("*.bmp"), BmpFilter, &frmMain::SaveBMP);
+}
+
+void frmMain::cmdOpenNokia_Click() { RunOpenCommand(NokiaFilter, &frmMain::OpenNokia); }
 
 void frmMain::OpenBit(const QString& path) {
     if (Routines::LoadBitFile(EnginePath(path)) != Routines::TruthTrue) return;
     Routines::HexToScreenBits();
     Routines::DrawScreen(*picMain);
-}
-
-void frmMain::cmdSavePic_Click() {
-    RunTrapped(boxes_, [this] {
-        cmdfile_.CancelError = true;
-        cmdfile_.FileName = QStringLiteral("Screen.bit");
-        cmdfile_.DefaultExt = QStringLiteral("*.bit");
-        cmdfile_.Filter = BitFilter;
-        cmdfile_.ShowSave();
-        if (cmdfile_.FileName.isEmpty()) return;
-        SaveBit(cmdfile_.FileName);
-    });
 }
 
 void frmMain::SaveBit(const QString& path) {
@@ -118,39 +135,9 @@ void frmMain::SaveBit(const QString& path) {
     }
 }
 
-void frmMain::cmdOpenBMP_Click() {
-    RunTrapped(boxes_, [this] {
-        cmdfile_.Filter = BmpFilter;
-        cmdfile_.ShowOpen();
-        if (cmdfile_.FileName.isEmpty()) return;
-        OpenBMP(cmdfile_.FileName);
-    });
-}
-
 void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(BitmapFiles::ReadPicture(path)); }
 
-void frmMain::cmdSaveBMP_Click() {
-    RunTrapped(boxes_, [this] {
-        cmdfile_.CancelError = true;
-        cmdfile_.FileName.clear();
-        cmdfile_.DefaultExt = QStringLiteral("*.bmp");
-        cmdfile_.Filter = BmpFilter;
-        cmdfile_.ShowSave();
-        if (cmdfile_.FileName.isEmpty()) return;
-        SaveBMP(cmdfile_.FileName);
-    });
-}
-
 void frmMain::SaveBMP(const QString& path) { BitmapFiles::WriteBitmap(picMain->PersistentImage(), path); }
-
-void frmMain::cmdOpenNokia_Click() {
-    RunTrapped(boxes_, [this] {
-        cmdfile_.Filter = NokiaFilter;
-        cmdfile_.ShowOpen();
-        if (cmdfile_.FileName.isEmpty()) return;
-        OpenNokia(cmdfile_.FileName);
-    });
-}
 
 void frmMain::OpenNokia(const QString& path) {
     // Only the name's ending decides, with case; the filter the user picked does not.

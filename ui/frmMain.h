@@ -53,6 +53,9 @@ private slots:
     void cmdAbout_Click();
 
 private:
+    void RunOpenCommand(const QString& filter, void (frmMain::*work)(const QString&));
+    void RunSaveCommand(const QString& proposedName, const QString& defaultExt, const QString& filter,
+                        void (frmMain::*work)(const QString&));
     QPushButton* AddButton(const char* name, const QString& caption, const QString& toolTip, int left,
                            int top, void (frmMain::*clicked)());
 
