@@ -1,7 +1,5 @@
 #include <string>
 
-#include <QElapsedTimer>
-
 #include "BitmapFiles.h"
 #include "Failure.h"
 #include "TestSupport.h"
@@ -84,7 +82,7 @@ class BitmapFilesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void refusedQuicklyWithTheReason_data() {
+    void refusedWithTheReason_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("text") << QByteArray("this is no picture\n");
         QTest::newRow("empty") << QByteArray();
@@ -100,14 +98,11 @@ private slots:
         QTest::newRow("enormous size") << ClaimingHeader(30000, 30000, 24);
     }
 
-    void refusedQuicklyWithTheReason() {
+    void refusedWithTheReason() {
         QFETCH(QByteArray, content);
         const QString path = dir_.filePath(QStringLiteral("not_a_picture.bmp"));
         WriteBytes(path, content);
-        QElapsedTimer timer;
-        timer.start();
         const auto failure = ReadFailure(path);
-        QVERIFY(timer.elapsed() < 1000);
         QVERIFY(failure);
         QCOMPARE(failure->Code(), Routines::FailureCode::InvalidPicture);
         // The path, then the reason.
