@@ -6,20 +6,6 @@ namespace Routines {
 
 namespace {
 
-std::string Describe(FailureCode code, const std::string& detail) {
-    std::string text = DescriptionTemplate(code);
-    const auto marker = text.find("%1");
-    if (marker != std::string::npos) {
-        text.replace(marker, 2, detail);
-    }
-    return text;
-}
-
-}  // namespace
-
-Failure::Failure(FailureCode code, const std::string& detail)
-    : std::runtime_error(Describe(code, detail)), code_(code), description_(Describe(code, detail)) {}
-
 // The one table of failure descriptions; "%1" is replaced by the detail
 // (a text without it, like the cancel signal's, needs none).
 const char* DescriptionTemplate(FailureCode code) {
@@ -51,6 +37,22 @@ const char* DescriptionTemplate(FailureCode code) {
     }
     return "Unexpected error: %1";
 }
+
+std::string Describe(FailureCode code, const std::string& detail) {
+    std::string text = DescriptionTemplate(code);
+    const auto marker = text.find("%1");
+    if (marker != std::string::npos) {
+        text.replace(marker, 2, detail);
+    }
+    return text;
+}
+
+}  // namespace
+
+Failure::Failure(FailureCode code, const std::string& detail)
+    : std::runtime_error(Describe(code, detail)), code_(code), description_(what()) {}
+
+std::string QuotedPath(const std::string& path) { return '"' + path + '"'; }
 
 std::string GenericErrorText(int number, const std::string& description) {
     return "Error Number: " + std::to_string(number) + " Occured." + "\r" +

@@ -39,8 +39,8 @@ private:
     std::string description_;
 };
 
-// The table's text for a code, with "%1" standing for the detail.
-const char* DescriptionTemplate(FailureCode code);
+// A path as failure descriptions show it: in double quotes.
+std::string QuotedPath(const std::string& path);
 
 // The text of the generic error box shown by a command's error trap: three
 // lines, an empty line and the description, joined by lone carriage returns.

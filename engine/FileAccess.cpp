@@ -25,11 +25,9 @@ namespace {
 // Enough for any sensible chain of links, and it stops a loop of links.
 constexpr int MaxLinkHops = 40;
 
-std::string Quote(const fs::path& path) { return "\"" + path.string() + "\""; }
-
 // Maps a system error to the failure a user can act on.
 Failure FailureFromError(const fs::path& path, const std::string& action, std::error_code error) {
-    const std::string detail = Quote(path) + ": " + action + " (" + error.message() + ")";
+    const std::string detail = QuotedPath(path) + ": " + action + " (" + error.message() + ")";
     const auto condition = error.default_error_condition();
     if (condition == std::errc::no_such_file_or_directory) return Failure(FailureCode::FileNotFound, detail);
     if (condition == std::errc::no_space_on_device) return Failure(FailureCode::DiskFull, detail);
@@ -52,14 +50,14 @@ void RequireRegularFile(const fs::path& path, const std::string& action) {
     std::error_code error;
     const auto status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
-        throw Failure(FailureCode::FileNotFound, Quote(path));
+        throw Failure(FailureCode::FileNotFound, QuotedPath(path));
     }
     if (error) throw FailureFromError(path, action, error);
     if (fs::is_directory(status)) {
-        throw Failure(FailureCode::PathAccessError, Quote(path) + " is a folder, not a file");
+        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is a folder, not a file");
     }
     if (!fs::is_regular_file(status)) {
-        throw Failure(FailureCode::PathAccessError, Quote(path) + " is not a regular file");
+        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is not a regular file");
     }
 }
 
@@ -75,7 +73,7 @@ fs::path ResolveLinks(const fs::path& path) {
         if (error) throw FailureFromError(current, "cannot read the symbolic link", error);
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    throw Failure(FailureCode::PathAccessError, Quote(path) + ": too many levels of symbolic links");
+    throw Failure(FailureCode::PathAccessError, QuotedPath(path) + ": too many levels of symbolic links");
 }
 
 // Forces the written bytes out of the caches onto the disk.
@@ -107,7 +105,7 @@ std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& temporary) {
             throw FailureFromError(target, "cannot create a file in its folder", LastError());
     }
     throw Failure(FailureCode::PathAccessError,
-                  Quote(target) + ": cannot create a temporary file next to it");
+                  QuotedPath(target) + ": cannot create a temporary file next to it");
 }
 
 void WriteAndClose(std::FILE* file, const fs::path& target, const std::vector<std::uint8_t>& bytes) {
@@ -158,16 +156,16 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     const auto targetStatus = fs::status(target, error);
     const bool targetExists = fs::exists(targetStatus);
     if (fs::is_directory(targetStatus)) {
-        throw Failure(FailureCode::PathAccessError, Quote(path) + " is a folder, not a file");
+        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is a folder, not a file");
     }
     // A device or pipe must never be replaced by a plain file.
     if (targetExists && !fs::is_regular_file(targetStatus)) {
-        throw Failure(FailureCode::PathAccessError, Quote(path) + " is not a regular file");
+        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is not a regular file");
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, error)) {
         throw Failure(FailureCode::FileNotFound,
-                      Quote(path) + ": the folder " + Quote(folder) + " does not exist");
+                      QuotedPath(path) + ": the folder " + QuotedPath(folder) + " does not exist");
     }
 
     fs::path temporary;

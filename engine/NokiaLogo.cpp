@@ -22,7 +22,7 @@ Truth LoadLogo(const std::string& path, std::array<std::uint8_t, Size>& buffer, 
                const char* kind) {
     const std::vector<std::uint8_t> bytes = ReadFileStart(path, Size);
     if (bytes.size() < Size) {
-        throw Failure(FailureCode::FileTooShort, "\"" + path + "\" holds " + std::to_string(bytes.size()) +
+        throw Failure(FailureCode::FileTooShort, QuotedPath(path) + " holds " + std::to_string(bytes.size()) +
                                                      " bytes, too short to be a Nokia logo (a " + kind +
                                                      " file needs at least " + std::to_string(Size) + ")");
     }

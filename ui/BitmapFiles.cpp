@@ -31,10 +31,8 @@ constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t Uncompressed = 0;
 constexpr std::uint32_t Bitfields = 3;
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
-
 [[noreturn]] void Refuse(FailureCode code, const QString& path, const QString& reason) {
-    throw Failure(code, (Quoted(path) + QStringLiteral(": ") + reason).toStdString());
+    throw Failure(code, Routines::QuotedPath(path.toStdString()) + ": " + reason.toStdString());
 }
 
 std::uint32_t ReadLittleEndian(const QByteArray& bytes, int offset, int size) {
@@ -122,7 +120,7 @@ FailureCode WriteFailureCode(QFileDevice::FileError error) {
 QImage ReadPicture(const QString& path) {
     QFile file(path);
     const QFileInfo info(file);
-    if (!info.exists()) throw Failure(FailureCode::FileNotFound, Quoted(path).toStdString());
+    if (!info.exists()) throw Failure(FailureCode::FileNotFound, Routines::QuotedPath(path.toStdString()));
     if (info.isDir()) Refuse(FailureCode::PathAccessError, path, QStringLiteral("a folder, not a file"));
     if (!file.open(QIODevice::ReadOnly)) Refuse(FailureCode::PathAccessError, path, file.errorString());
 
