@@ -8,6 +8,8 @@ namespace Routines {
 using Colour = std::uint32_t;
 inline constexpr Colour White = 0xFFFFFF;
 inline constexpr Colour Black = 0x000000;
+// The colour rule: only pure white is clear; every other colour is a set pixel.
+constexpr bool IsSet(Colour colour) { return (colour & 0xFFFFFF) != White; }
 
 // What the engine needs of the image view it draws into and samples.
 class ImageView {

@@ -1,0 +1,166 @@
+#include "PictureToScreen.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "Routines.h"
+
+namespace Routines {
+
+namespace {
+
+constexpr int ScreenPixelCount = ScreenWidth * ScreenHeight;
+
+std::size_t Index(int x, int y, int width) { return static_cast<std::size_t>(y) * width + x; }
+
+// One neighbour that receives a share of a pixel's error.
+struct ErrorShare {
+    int dx;
+    int dy;
+    double weight;
+};
+
+constexpr std::array<ErrorShare, 4> FloydSteinbergShares{
+    {{1, 0, 7.0 / 16}, {-1, 1, 3.0 / 16}, {0, 1, 5.0 / 16}, {1, 1, 1.0 / 16}}};
+// Six eighths: a quarter of every error is dropped on purpose, which keeps
+// highlights and shadows clean.
+constexpr std::array<ErrorShare, 6> AtkinsonShares{
+    {{1, 0, 1.0 / 8}, {2, 0, 1.0 / 8}, {-1, 1, 1.0 / 8}, {0, 1, 1.0 / 8}, {1, 1, 1.0 / 8}, {0, 2, 1.0 / 8}}};
+
+// Left to right, top to bottom; each pixel is set when its value with the
+// error it received is below the threshold, and passes on what that decision
+// got wrong. Shares that fall outside the picture are lost.
+template <std::size_t Count>
+std::vector<bool> DiffuseError(const std::vector<std::uint8_t>& luminance, int width, int height,
+                               const std::array<ErrorShare, Count>& shares, int threshold) {
+    std::vector<double> values(luminance.begin(), luminance.end());
+    std::vector<bool> set(values.size(), false);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double value = values[Index(x, y, width)];
+            const bool dark = value < threshold;
+            set[Index(x, y, width)] = dark;
+            const double error = value - (dark ? 0.0 : 255.0);
+            for (const ErrorShare& share : shares) {
+                const int nx = x + share.dx;
+                const int ny = y + share.dy;
+                if (nx >= 0 && nx < width && ny < height)
+                    values[Index(nx, ny, width)] += error * share.weight;
+            }
+        }
+    }
+    return set;
+}
+
+// The Bayer matrix grows by quarters: each cell of the matrix of size n
+// becomes a 2 x 2 block ordered 0 2 / 3 1 in the matrix of size 2n.
+int BayerValue(int x, int y) {
+    constexpr int quarter[2][2] = {{0, 2}, {3, 1}};
+    int value = 0;
+    for (int bit = 0; bit < 3; ++bit) {
+        value = value * 4 + quarter[(y >> bit) & 1][(x >> bit) & 1];
+    }
+    return value;
+}
+
+}  // namespace
+
+ScreenRect FitRectangle(int width, int height) {
+    if (width <= 0 || height <= 0) return {};
+    ScreenRect fit;
+    // Compared in whole numbers: wider than the screen's 2:1 fills its width.
+    if (static_cast<long long>(width) * ScreenHeight >= static_cast<long long>(height) * ScreenWidth) {
+        fit.width = ScreenWidth;
+        fit.height = static_cast<int>((2LL * height * ScreenWidth + width) / (2LL * width));
+    } else {
+        fit.height = ScreenHeight;
+        fit.width = static_cast<int>((2LL * width * ScreenHeight + height) / (2LL * height));
+    }
+    fit.width = std::clamp(fit.width, 1, ScreenWidth);
+    fit.height = std::clamp(fit.height, 1, ScreenHeight);
+    fit.left = (ScreenWidth - fit.width) / 2;
+    fit.top = (ScreenHeight - fit.height) / 2;
+    return fit;
+}
+
+Colour OnWhite(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha) {
+    const auto blend = [alpha](std::uint8_t channel) -> Colour {
+        return (channel * alpha + 255 * (255 - alpha) + 127) / 255;
+    };
+    return blend(red) | blend(green) << 8 | blend(blue) << 16;
+}
+
+int Luminance(Colour colour) {
+    const int red = colour & 0xFF;
+    const int green = (colour >> 8) & 0xFF;
+    const int blue = (colour >> 16) & 0xFF;
+    return (299 * red + 587 * green + 114 * blue + 500) / 1000;
+}
+
+int OrderedLevel(int x, int y) { return 4 * BayerValue(x % 8, y % 8) + 2; }
+
+std::vector<bool> SetPixels(const std::vector<std::uint8_t>& luminance, int width, int height,
+                            Dithering dithering, int threshold) {
+    switch (dithering) {
+        case Dithering::FloydSteinberg:
+            return DiffuseError(luminance, width, height, FloydSteinbergShares, threshold);
+        case Dithering::Atkinson:
+            return DiffuseError(luminance, width, height, AtkinsonShares, threshold);
+        case Dithering::Ordered:
+        case Dithering::None:
+            break;
+    }
+    std::vector<bool> set(luminance.size(), false);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int level =
+                dithering == Dithering::Ordered ? OrderedLevel(x, y) + threshold - MidGrey : threshold;
+            set[Index(x, y, width)] = luminance[Index(x, y, width)] < level;
+        }
+    }
+    return set;
+}
+
+void DrawPicture(ImageView& view, const RgbaPicture& picture, int left, int top, const ScreenRules& rules) {
+    std::vector<Colour> screen(ScreenPixelCount, White);
+    const int firstX = std::max(left, 0);
+    const int firstY = std::max(top, 0);
+    const int endX = std::min(left + picture.width, ScreenWidth);
+    const int endY = std::min(top + picture.height, ScreenHeight);
+    for (int y = firstY; y < endY; ++y) {
+        for (int x = firstX; x < endX; ++x) {
+            const std::uint8_t* pixel = &picture.rgba[4 * Index(x - left, y - top, picture.width)];
+            screen[Index(x, y, ScreenWidth)] = OnWhite(pixel[0], pixel[1], pixel[2], pixel[3]);
+        }
+    }
+
+    view.Clear();
+    if (!rules.threshold && rules.dithering == Dithering::None) {
+        for (int y = 0; y < ScreenHeight; ++y)
+            for (int x = 0; x < ScreenWidth; ++x) view.SetPixel(x, y, screen[Index(x, y, ScreenWidth)]);
+        return;
+    }
+
+    std::vector<std::uint8_t> luminance(ScreenPixelCount);
+    std::transform(screen.begin(), screen.end(), luminance.begin(),
+                   [](Colour colour) { return static_cast<std::uint8_t>(Luminance(colour)); });
+    const std::vector<bool> set =
+        SetPixels(luminance, ScreenWidth, ScreenHeight, rules.dithering, rules.threshold.value_or(MidGrey));
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            view.SetPixel(x, y, set[Index(x, y, ScreenWidth)] ? Black : White);
+        }
+    }
+}
+
+void InvertScreen(ImageView& view) {
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x)
+            view.SetPixel(x, y, IsSet(view.ReadPixel(x, y)) ? White : Black);
+    }
+}
+
+}  // namespace Routines

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "Failure.h"
+#include "ImageView.h"
+#include "Routines.h"
+
+namespace Routines {
+
+// A 96 x 48 image view held in memory, for drawing and sampling without a window.
+class ScreenCanvas : public ImageView {
+public:
+    void Clear() override { pixels_ = Blank(); }
+
+    // Like the window's view, the canvas clips what falls outside it.
+    void SetPixel(int x, int y, Colour colour) override {
+        if (Inside(x, y)) pixels_[Index(x, y)] = colour;
+    }
+
+    Colour ReadPixel(int x, int y) const override {
+        if (!Inside(x, y)) {
+            throw Failure(FailureCode::InvalidArgument,
+                          "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+        }
+        return pixels_[Index(x, y)];
+    }
+
+private:
+    using Pixels = std::array<Colour, ScreenWidth * ScreenHeight>;
+
+    static Pixels Blank() {
+        Pixels pixels;
+        pixels.fill(White);
+        return pixels;
+    }
+    static bool Inside(int x, int y) { return x >= 0 && x < ScreenWidth && y >= 0 && y < ScreenHeight; }
+    static std::size_t Index(int x, int y) { return static_cast<std::size_t>(y * ScreenWidth + x); }
+
+    Pixels pixels_ = Blank();
+};
+
+}  // namespace Routines
