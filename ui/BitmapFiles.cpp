@@ -91,15 +91,18 @@ void CheckBitmapHeader(const QString& path, const QByteArray& header, qint64 fil
     }
 }
 
-QByteArray EncodeBitmap(const QImage& image, const QString& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        Refuse(FailureCode::InternalError, path, writer.errorString());
-    }
-    return bytes;
+// Reads a picture from the device, checking a bitmap's header against the
+// length first; name is what failures call it.
+QImage Decode(QIODevice& device, const QString& name) {
+    const QByteArray header = device.read(HeaderBytesRead);
+    if (header.startsWith("BM")) CheckBitmapHeader(name, header, device.size());
+    device.seek(0);
+
+    QImageReader::setAllocationLimit(AllocationLimitMegabytes);
+    QImageReader reader(&device);
+    QImage picture = reader.read();
+    if (picture.isNull()) Refuse(FailureCode::InvalidPicture, name, reader.errorString());
+    return picture;
 }
 
 FailureCode WriteFailureCode(QFileDevice::FileError error) {
@@ -124,19 +127,29 @@ QImage ReadPicture(const QString& path) {
     if (info.isDir()) Refuse(FailureCode::PathAccessError, path, QStringLiteral("a folder, not a file"));
     if (!file.open(QIODevice::ReadOnly)) Refuse(FailureCode::PathAccessError, path, file.errorString());
 
-    const QByteArray header = file.read(HeaderBytesRead);
-    if (header.startsWith("BM")) CheckBitmapHeader(path, header, file.size());
-    file.seek(0);
+    return Decode(file, path);
+}
 
-    QImageReader::setAllocationLimit(AllocationLimitMegabytes);
-    QImageReader reader(&file);
-    QImage picture = reader.read();
-    if (picture.isNull()) Refuse(FailureCode::InvalidPicture, path, reader.errorString());
-    return picture;
+QImage DecodePicture(const QByteArray& bytes, const QString& name) {
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    return Decode(buffer, name);
+}
+
+QByteArray EncodeBitmap(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        throw Failure(FailureCode::InternalError, writer.errorString().toStdString());
+    }
+    return bytes;
 }
 
 void WriteBitmap(const QImage& image, const QString& path) {
-    const QByteArray bytes = EncodeBitmap(image, path);
+    const QByteArray bytes = EncodeBitmap(image);
 
     // Unbuffered, so that a write the disk cannot take fails here and not
     // unnoticed in a flush, which would leave an empty file behind.
