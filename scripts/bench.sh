@@ -2,8 +2,9 @@
 # Builds the benchmarks optimised and runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --bench
 scripts/build.sh bench
 for benchmark in build/bench/bench/*_bench; do
   "$benchmark" "$@"
 done
+bench/convert_vs_imagemagick.sh build/bench/convert/pelorin-convert

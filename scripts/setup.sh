@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Pelorin needs, if any is missing.
 # This is the one list of them. With --docs it also installs what the
-# screenshot script needs.
+# screenshot script needs, with --bench what the benchmarks compare against.
 set -euo pipefail
 
 packages=(
@@ -15,7 +15,11 @@ packages=(
 docs_packages=(
   imagemagick                      # screenshots of the window for the README
 )
+bench_packages=(
+  imagemagick                      # the pipeline pelorin-convert is measured against
+)
 [[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
+[[ "${1:-}" == "--bench" ]] && packages+=("${bench_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do
