@@ -101,8 +101,9 @@ InputKind KindOfFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("bit")) return InputKind::Bit;
     QFile file(path);
-    // A file that cannot be opened goes on by its name; its reader then reports why.
-    if (file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is looked into (a pipe could block); anything that
+    // cannot be opened goes on by its name, and its reader then reports why.
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
         if (const auto logo = LogoKindOfStart(file.read(LogoMagicLength))) return *logo;
     }
     if (suffix == QLatin1String("nol")) return InputKind::Nol;
