@@ -82,7 +82,13 @@ QByteArray ReadStandardInput() {
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         throw Routines::Failure(Routines::FailureCode::DeviceError, "standard input: cannot read");
     }
-    const QByteArray bytes = input.read(StandardInputLimit + 1);
+    // In pieces, so that a small input does not cost the whole limit in memory.
+    QByteArray bytes;
+    while (bytes.size() <= StandardInputLimit) {
+        const QByteArray piece = input.read(64 * 1024);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+    }
     if (bytes.size() > StandardInputLimit) {
         throw Routines::Failure(
             Routines::FailureCode::InvalidPicture,
