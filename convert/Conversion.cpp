@@ -84,6 +84,11 @@ std::optional<ScreenBytes> ConvertWithEngine(const std::string& path, InputKind 
     return Finish(canvas, options);
 }
 
+// Pixel (x, y) is bit y mod 8 of the byte for column x in band y div 8.
+bool IsPixelSet(const ScreenBytes& screen, int x, int y) {
+    return (screen[static_cast<std::size_t>(Routines::ScreenWidth * (y / 8) + x)] >> (y % 8) & 1) != 0;
+}
+
 QByteArray WithQt(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -181,10 +186,6 @@ QString Extension(OutputFormat format) {
             return QStringLiteral("pbm");
     }
     return {};
-}
-
-bool IsPixelSet(const ScreenBytes& screen, int x, int y) {
-    return (screen[static_cast<std::size_t>(Routines::ScreenWidth * (y / 8) + x)] >> (y % 8) & 1) != 0;
 }
 
 QByteArray Encode(const ScreenBytes& screen, OutputFormat format) {

@@ -61,6 +61,4 @@ QByteArray Encode(const ScreenBytes& screen, OutputFormat format);
 // rows: upper half, lower half, both or neither set.
 QByteArray Preview(const ScreenBytes& screen);
 
-bool IsPixelSet(const ScreenBytes& screen, int x, int y);
-
 }  // namespace Convert
