@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "BitmapFiles.h"
+#include "CaptionFont.h"
 #include "ErrorTrap.h"
 #include "PictureView.h"
 #include "ProgramIcon.h"
@@ -64,6 +65,7 @@ frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     Routines::SetMessageBoxes(&boxes_);
+    CaptionFont::FitCaptions(this);
 }
 
 frmMain::~frmMain() {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "CaptionFont.h"
+
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::Window),
       lblTitle(new QLabel(QStringLiteral("Pelorin"), this)),
@@ -38,6 +40,7 @@ frmSplash::frmSplash(QWidget* parent)
 
     setTabOrder(lblTitle, lblCopyright);
     setTabOrder(lblCopyright, cmdClose);
+    CaptionFont::FitCaptions(this);
 }
 
 void frmSplash::hideEvent(QHideEvent* event) {

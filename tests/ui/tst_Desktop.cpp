@@ -1,6 +1,12 @@
+#include <QAbstractButton>
+#include <QLabel>
 #include <QPalette>
+#include <QPushButton>
+#include <QStyleOptionButton>
 
+#include "PictureView.h"
 #include "TestSupport.h"
+#include "frmSplash.h"
 
 namespace {
 
@@ -14,13 +20,32 @@ QPalette DarkPalette() {
     return palette;
 }
 
+// The room the style gives a control's caption: a button's contents less
+// its frame, a label's contents rectangle.
+QRect CaptionRoom(QWidget* control) {
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    }
+    return control->contentsRect();
+}
+
+QString Caption(QWidget* control) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+    return qobject_cast<QLabel*>(control)->text();
+}
+
 }  // namespace
 
 class DesktopTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { QApplication::setPalette(QPalette()); }
+    void cleanup() {
+        QApplication::setPalette(QPalette());
+        QApplication::setFont(QFont());
+    }
 
     // Under a dark scheme the view stays white like the device's screen, so
     // nothing the user did not draw is saved as set.
@@ -50,6 +75,37 @@ private slots:
                      Picture({96, 48}, [](int, int) { return qRgb(255, 255, 255); }));
         }
         QVERIFY(f.boxes.shown.empty());
+    }
+
+    // Whatever the desktop's font size, each caption is whole inside its
+    // control, in the desktop's font family.
+    void captionsFitTheirControls_data() {
+        QTest::addColumn<int>("pointSize");
+        for (int size : {9, 10, 11, 12}) QTest::addRow("%d pt", size) << size;
+    }
+
+    void captionsFitTheirControls() {
+        QFETCH(int, pointSize);
+        QFont desktop = QApplication::font();
+        desktop.setPointSize(pointSize);
+        QApplication::setFont(desktop);
+        MainWindowFixture f;
+        frmSplash about;
+        QList<QWidget*> controls;
+        for (QPushButton* button : f.window.findChildren<QPushButton*>()) controls << button;
+        controls << about.lblTitle << about.lblCopyright << about.cmdClose;
+        QCOMPARE(controls.size(), 9);
+        for (QWidget* control : controls) {
+            const QFontMetricsF metrics(control->font());
+            const QRect room = CaptionRoom(control);
+            const QString what = control->objectName() + QStringLiteral(" at %1 pt").arg(pointSize);
+            QVERIFY2(metrics.horizontalAdvance(Caption(control)) <= room.width(), qPrintable(what));
+            QVERIFY2(metrics.height() <= room.height(), qPrintable(what));
+            if (control != about.lblTitle) {
+                QCOMPARE(control->font().family(), desktop.family());
+                QVERIFY2(control->font().pointSizeF() <= pointSize, qPrintable(what));
+            }
+        }
     }
 };
 
