@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "Accessibility.h"
 #include "CaptionFont.h"
 
 frmSplash::frmSplash(QWidget* parent)
@@ -40,6 +41,8 @@ frmSplash::frmSplash(QWidget* parent)
 
     setTabOrder(lblTitle, lblCopyright);
     setTabOrder(lblCopyright, cmdClose);
+    Accessibility::Describe(this, QAccessible::Window, QStringLiteral("About Pelorin"),
+                            QStringLiteral("The program's title and the Lyra's trademark line"));
     CaptionFont::FitCaptions(this);
 }
 

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -106,6 +107,29 @@ private slots:
                 QVERIFY2(control->font().pointSizeF() <= pointSize, qPrintable(what));
             }
         }
+    }
+
+    // Assistive technology is told what the view is and that the About
+    // window is a window of its own.
+    void accessibleRolesAndNames() {
+        MainWindowFixture f;
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(f.window.picMain);
+        QVERIFY(view);
+        QCOMPARE(view->role(), QAccessible::Graphic);
+        QVERIFY(!view->text(QAccessible::Name).isEmpty());
+        QVERIFY(!view->text(QAccessible::Description).isEmpty());
+
+        QAccessibleInterface* main = QAccessible::queryAccessibleInterface(&f.window);
+        QVERIFY(main);
+        QCOMPARE(main->role(), QAccessible::Window);
+        QCOMPARE(main->text(QAccessible::Name), QStringLiteral("Pelorin"));
+
+        frmSplash about;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&about);
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QVERIFY(window->text(QAccessible::Name).contains(QStringLiteral("Pelorin")));
+        QVERIFY(!window->parent() || window->parent()->role() == QAccessible::Application);
     }
 };
 
