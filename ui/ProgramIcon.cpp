@@ -1,13 +1,25 @@
 #include "ProgramIcon.h"
 
+#include <QImageReader>
 #include <QPixmap>
 
 namespace ProgramIcon {
+namespace {
+
+// Read as PNG outright: guessing the format would load every image format
+// plugin to ask it, which costs more than the reading itself.
+QImage ReadPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+}  // namespace
 
 QList<QImage> Images() {
-    return {QImage(QStringLiteral(":/icons/window-32-16.png")),
-            QImage(QStringLiteral(":/icons/window-48-256.png")),
-            QImage(QStringLiteral(":/icons/window-32-256.png"))};
+    return {ReadPng(QStringLiteral(":/icons/window-32-16.png")),
+            ReadPng(QStringLiteral(":/icons/window-48-256.png")),
+            ReadPng(QStringLiteral(":/icons/window-32-256.png"))};
 }
 
 QIcon Icon() {
