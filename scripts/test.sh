@@ -35,8 +35,8 @@ tests/e2e/real_window.sh "$unpacked/usr/bin/pelorin"
 if [[ "${CI:-}" == true && "$(id -u)" -eq 0 ]]; then
   echo "== installed package"
   trap 'apt-get remove -y -qq pelorin >/dev/null 2>&1 || true; rm -rf "$unpacked"' EXIT
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=600 "./$deb"
   tests/e2e/real_window.sh /usr/bin/pelorin
-  DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq pelorin
+  DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq -o DPkg::Lock::Timeout=600 pelorin
   [[ ! -e /usr/bin/pelorin ]] || { echo "FAIL: /usr/bin/pelorin stays after removal" >&2; exit 1; }
 fi
