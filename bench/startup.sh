@@ -9,7 +9,7 @@
 # Usage: bench/startup.sh [RUNS]   (default 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --bench
 [[ -f build/bench/CMakeCache.txt ]] || cmake --preset bench >/dev/null
 cmake --build --preset bench --target startup_pelorin startup_bare >/dev/null
 runs=${1:-3}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Pelorin needs, if any is missing.
 # This is the one list of them. With --docs it also installs what the
-# screenshot script needs, with --icons what scripts/make-icons.sh needs.
+# screenshot script needs, with --icons what scripts/make-icons.sh needs,
+# with --bench what bench/startup.sh needs.
 set -euo pipefail
 
 packages=(
@@ -14,7 +15,6 @@ packages=(
   dpkg-dev fakeroot file           # the Debian package: dpkg-buildflags, dpkg-shlibdeps, dpkg-deb
   lintian                          # checks of the package
   desktop-file-utils appstream     # checks of the desktop entry and the metainfo
-  valgrind                         # the start-up figures of bench/startup.sh
 )
 docs_packages=(
   imagemagick                      # screenshots of the window for the README
@@ -22,8 +22,12 @@ docs_packages=(
 icons_packages=(
   librsvg2-bin                     # rsvg-convert renders the SVG icon
 )
+bench_packages=(
+  valgrind time                    # instruction counts and peak memory of start-up
+)
 [[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
 [[ "${1:-}" == "--icons" ]] && packages+=("${icons_packages[@]}")
+[[ "${1:-}" == "--bench" ]] && packages+=("${bench_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do
