@@ -6,6 +6,7 @@
 #include <QStyleOptionButton>
 
 #include "PictureView.h"
+#include "ProgramIcon.h"
 #include "TestSupport.h"
 #include "frmSplash.h"
 
@@ -107,6 +108,14 @@ private slots:
                 QVERIFY2(control->font().pointSizeF() <= pointSize, qPrintable(what));
             }
         }
+    }
+
+    // The icon is read once at start-up and shared, not built anew for each window.
+    void iconIsReadOnce() {
+        const qint64 icon = ProgramIcon::Icon().cacheKey();
+        QCOMPARE(ProgramIcon::Icon().cacheKey(), icon);
+        MainWindowFixture f;
+        QCOMPARE(f.window.windowIcon().cacheKey(), icon);
     }
 
     // Assistive technology is told what the view is and that the About
