@@ -24,10 +24,10 @@ int main(int argc, char* argv[]) {
         {"Save Bit", "Save image as binary data readable by the Lyra", 192, 32},
         {"About", "Show Copyright Information", 192, 56},
     };
-    for (const auto& spec : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.caption), &window);
-        button->setToolTip(QString::fromLatin1(spec.toolTip));
-        button->setGeometry(spec.left, spec.top, 73, 25);
+    for (const auto& entry : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(entry.caption), &window);
+        button->setToolTip(QString::fromLatin1(entry.toolTip));
+        button->setGeometry(entry.left, entry.top, 73, 25);
         button->setAutoDefault(false);
     }
     auto* view = new QWidget(&window);
