@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Pelorin needs, if any is missing.
 # This is the one list of them. With --docs it also installs what the
-# screenshot script needs, with --bench what the benchmarks compare against.
+# screenshot script needs, with --icons what scripts/make-icons.sh needs,
+# with --bench what the benchmarks need and compare against.
 set -euo pipefail
 
 packages=(
@@ -11,14 +12,22 @@ packages=(
   libbenchmark-dev                 # Google Benchmark
   xvfb openbox xdotool x11-utils   # the end-to-end test in a real window
   fonts-liberation                 # a metric-compatible "Times New Roman" for the About window
+  dpkg-dev fakeroot file           # the Debian package: dpkg-buildflags, dpkg-shlibdeps, dpkg-deb
+  lintian                          # checks of the package
+  desktop-file-utils appstream     # checks of the desktop entry and the metainfo
 )
 docs_packages=(
   imagemagick                      # screenshots of the window for the README
 )
+icons_packages=(
+  librsvg2-bin                     # rsvg-convert renders the SVG icon
+)
 bench_packages=(
+  valgrind time                    # instruction counts and peak memory of start-up
   imagemagick                      # the pipeline pelorin-convert is measured against
 )
 [[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
+[[ "${1:-}" == "--icons" ]] && packages+=("${icons_packages[@]}")
 [[ "${1:-}" == "--bench" ]] && packages+=("${bench_packages[@]}")
 
 missing=()

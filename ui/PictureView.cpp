@@ -86,7 +86,9 @@ void PictureView::paintEvent(QPaintEvent* event) {
     painter.drawImage(rect(), Composed());
 }
 
-QColor PictureView::BackgroundColour() const { return palette().color(QPalette::Base); }
+// White like the device's own screen, whatever the desktop's colour scheme:
+// only pure white is clear, so a darker background would be saved as set pixels.
+QColor PictureView::BackgroundColour() const { return Qt::white; }
 
 const QImage& PictureView::Composed() const {
     const QColor background = BackgroundColour();

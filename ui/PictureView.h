@@ -7,7 +7,7 @@
 #include "ImageView.h"
 
 // The main window's 96 x 48 image view. It keeps its picture in three layers:
-// the palette's base colour, the background picture of the last Open BMP and
+// white, the background picture of the last Open BMP and
 // the pixels drawn since the last clear. Their composition is the persistent
 // image: what is painted, what ReadPixel returns and what Save BMP writes.
 class PictureView : public QWidget, public Routines::ImageView {

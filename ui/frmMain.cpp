@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QPushButton>
 
+#include "Accessibility.h"
 #include "BitmapFiles.h"
+#include "CaptionFont.h"
 #include "ErrorTrap.h"
 #include "PictureView.h"
 #include "ProgramIcon.h"
@@ -58,12 +60,17 @@ frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes
     picMain = new PictureView(this);
     picMain->setObjectName(QStringLiteral("picMain"));
     picMain->move(88, 8);
+    Accessibility::Describe(picMain, QAccessible::Graphic, QStringLiteral("Screen picture"),
+                            QStringLiteral("The 96 by 48 picture for the Lyra's screen, as Save Bit and "
+                                           "Save BMP write it"));
 
     QWidget* const tabOrder[] = {cmdOpenBit, cmdOpenNokia, cmdOpenBMP, cmdSaveBMP,
                                  cmdSavePic, cmdAbout,     picMain};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     Routines::SetMessageBoxes(&boxes_);
+    Accessibility::Describe(this, QAccessible::Window);
+    CaptionFont::FitCaptions(this);
 }
 
 frmMain::~frmMain() {

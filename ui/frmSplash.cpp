@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "Accessibility.h"
+#include "CaptionFont.h"
+
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::Window),
       lblTitle(new QLabel(QStringLiteral("Pelorin"), this)),
@@ -38,6 +41,9 @@ frmSplash::frmSplash(QWidget* parent)
 
     setTabOrder(lblTitle, lblCopyright);
     setTabOrder(lblCopyright, cmdClose);
+    Accessibility::Describe(this, QAccessible::Window, QStringLiteral("About Pelorin"),
+                            QStringLiteral("The program's title and the Lyra's trademark line"));
+    CaptionFont::FitCaptions(this);
 }
 
 void frmSplash::hideEvent(QHideEvent* event) {
