@@ -29,12 +29,11 @@ Truth LoadBitFile(const std::string& path) {
     // The file changed between asking its length and reading it.
     if (bytes.size() != BitFileSize) return RefuseBitFile();
 
-    std::array<std::string, BitFileSize> hex;
-    for (std::size_t i = 0; i < BitFileSize; ++i) {
-        hex[i] = ByteToHex(bytes[i]);
-    }
+    // Nothing can fail from here on: the pairs are written into the strings in place.
     std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
-    BitHex = std::move(hex);
+    for (std::size_t i = 0; i < BitFileSize; ++i) {
+        BitHex[i] = ByteToHex(bytes[i]);
+    }
     return TruthTrue;
 }
 

@@ -22,16 +22,13 @@ Truth LoadLogo(const std::string& path, std::array<std::uint8_t, Size>& buffer, 
                const char* kind) {
     const std::vector<std::uint8_t> bytes = ReadFileStart(path, Size);
     if (bytes.size() < Size) {
-        throw Failure(FailureCode::FileTooShort, QuotedPath(path) + " holds " + std::to_string(bytes.size()) +
-                                                     " bytes, too short to be a Nokia logo (a " + kind +
-                                                     " file needs at least " + std::to_string(Size) + ")");
+        throw LogoFileTooShort(path, bytes.size(), kind, Size);
     }
-    std::array<std::string, LogoPixelCount> hex;
-    for (std::size_t j = 0; j < LogoPixelCount; ++j) {
-        hex[j] = ByteToHex(bytes[headerSize + j]);
-    }
+    // Nothing can fail from here on: the pairs are written into the strings in place.
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    NokiaHex = std::move(hex);
+    for (std::size_t j = 0; j < LogoPixelCount; ++j) {
+        NokiaHex[j] = ByteToHex(bytes[headerSize + j]);
+    }
     return TruthTrue;
 }
 
@@ -45,10 +42,9 @@ void NokiaHexToBits() {
     std::string bits;
     bits.reserve(LogoPixelCount);
     for (const auto& pair : NokiaHex) {
-        if (pair == "30") {
-            bits += '0';
-        } else if (pair == "31") {
-            bits += '1';
+        // The pixel bytes '0' and '1' are the pairs "30" and "31".
+        if (pair.size() == 2 && pair[0] == '3' && (pair[1] == '0' || pair[1] == '1')) {
+            bits += pair[1];
         } else {
             // The byte is dropped, so the pixels after it move one place up.
             ShowMessageBox("Invalid Data", "ERROR!!!", BoxIcon::Critical);
@@ -59,14 +55,13 @@ void NokiaHexToBits() {
 
 void DrawNokiaLogo(ImageView& view) {
     view.Clear();
-    std::size_t k = 0;
-    for (int y = LogoTop; y < LogoTop + LogoHeight; ++y) {
-        for (int x = LogoLeft; x < LogoLeft + LogoWidth; ++x) {
-            if (k < ImageBits.size() && ImageBits[k] == '1') {
-                view.SetPixel(x, y, Black);
-            }
-            ++k;
-        }
+    // Characters past the end of the text leave their pixels white.
+    const std::size_t drawn = std::min(ImageBits.size(), LogoPixelCount);
+    for (std::size_t k = 0; k < drawn; ++k) {
+        if (ImageBits[k] != '1') continue;
+        const int row = static_cast<int>(k) / LogoWidth;
+        const int column = static_cast<int>(k) % LogoWidth;
+        view.SetPixel(LogoLeft + column, LogoTop + row, Black);
     }
 }
 

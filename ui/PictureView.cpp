@@ -54,8 +54,7 @@ void PictureView::SetPixel(int x, int y, Routines::Colour colour) {
 
 Routines::Colour PictureView::ReadPixel(int x, int y) const {
     if (!ViewRect.contains(x, y)) {
-        throw Routines::Failure(Routines::FailureCode::InvalidArgument,
-                                "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+        throw Routines::PixelOutsideView(x, y);
     }
     return ToColour(Composed().pixel(x, y));
 }
