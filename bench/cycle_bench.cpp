@@ -54,6 +54,9 @@ public:
     void Clear() override { pixels_.fill(Routines::White); }
     void SetPixel(int x, int y, Routines::Colour colour) override { pixels_[y * 96 + x] = colour; }
     Routines::Colour ReadPixel(int x, int y) const override { return pixels_[y * 96 + x]; }
+    void SetBlackPixels(const Routines::ScreenMask& mask) override {
+        for (std::size_t i = 0; i < pixels_.size(); ++i) pixels_[i] = mask[i] ? Routines::Black : pixels_[i];
+    }
     void ReadScreen(Routines::ScreenPixels& pixels) const override { pixels = pixels_; }
 
 private:

@@ -31,9 +31,7 @@ Truth LoadBitFile(const std::string& path) {
 
     // Nothing can fail from here on: the pairs are written into the strings in place.
     std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
-    for (std::size_t i = 0; i < BitFileSize; ++i) {
-        BitHex[i] = ByteToHex(bytes[i]);
-    }
+    BytesToHex(bytes, BitHex);
     return TruthTrue;
 }
 

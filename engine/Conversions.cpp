@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,6 +127,14 @@ int HexDigitValue(char c) {
 }  // namespace
 
 std::string ByteToHex(std::uint8_t value) { return {HexDigits[value >> 4], HexDigits[value & 0x0F]}; }
+
+void BytesToHex(std::span<const std::uint8_t> bytes, std::span<std::string> pairs) {
+    if (bytes.size() != pairs.size()) throw Failure(FailureCode::InternalError, "one hex pair per byte");
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char pair[] = {HexDigits[bytes[i] >> 4], HexDigits[bytes[i] & 0x0F]};
+        pairs[i].assign(pair, sizeof pair);
+    }
+}
 
 std::uint8_t HexToByte(const std::string& text) {
     if (text.empty()) throw NotHexadecimal(text);

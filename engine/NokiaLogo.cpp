@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +27,7 @@ Truth LoadLogo(const std::string& path, std::array<std::uint8_t, Size>& buffer, 
     }
     // Nothing can fail from here on: the pairs are written into the strings in place.
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    for (std::size_t j = 0; j < LogoPixelCount; ++j) {
-        NokiaHex[j] = ByteToHex(bytes[headerSize + j]);
-    }
+    BytesToHex(std::span(bytes).subspan(headerSize, LogoPixelCount), NokiaHex);
     return TruthTrue;
 }
 
@@ -54,15 +53,16 @@ void NokiaHexToBits() {
 }
 
 void DrawNokiaLogo(ImageView& view) {
-    view.Clear();
     // Characters past the end of the text leave their pixels white.
     const std::size_t drawn = std::min(ImageBits.size(), LogoPixelCount);
+    ScreenMask set{};
     for (std::size_t k = 0; k < drawn; ++k) {
-        if (ImageBits[k] != '1') continue;
         const int row = static_cast<int>(k) / LogoWidth;
         const int column = static_cast<int>(k) % LogoWidth;
-        view.SetPixel(LogoLeft + column, LogoTop + row, Black);
+        set[PixelIndex(LogoLeft + column, LogoTop + row)] = ImageBits[k] == '1';
     }
+    view.Clear();
+    view.SetBlackPixels(set);
 }
 
 }  // namespace Routines

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "Failure.h"
@@ -47,6 +48,8 @@ extern std::array<std::string, LogoPixelCount> NokiaHex;
 
 // 0 -> "00", 10 -> "0A", 255 -> "FF".
 std::string ByteToHex(std::uint8_t value);
+// Each byte's ByteToHex pair into the string of the same index, reusing the strings.
+void BytesToHex(std::span<const std::uint8_t> bytes, std::span<std::string> pairs);
 // "FF" -> 255. Raises TypeMismatch for text that is not hexadecimal and
 // Overflow for a value above 255.
 std::uint8_t HexToByte(const std::string& text);

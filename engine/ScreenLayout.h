@@ -14,6 +14,9 @@ inline constexpr int BandHeight = 8;
 inline constexpr int BandCount = ScreenHeight / BandHeight;
 inline constexpr std::size_t ScreenPixelCount = std::size_t{ScreenWidth} * ScreenHeight;
 
+// Where the pixel (x, y) is in an array of the screen's pixels, row by row.
+constexpr std::size_t PixelIndex(int x, int y) { return static_cast<std::size_t>(y * ScreenWidth + x); }
+
 // The .bit file layout: byte 96·n + x holds column x of band n; its low bit
 // is the band's top row. Read byte by byte, low bit first, the file's bits are
 // the screen bit order, which screen bit texts share: bit index i is bit i % 8
