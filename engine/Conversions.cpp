@@ -1,6 +1,8 @@
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -83,7 +85,11 @@ int ValueOfBits(const char* bits) {
     // All eight characters in one word, the first in the low byte, so that
     // both the check and the packing take a few instructions.
     std::uint64_t word = 0;
-    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bits[i]);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, bits, sizeof word);
+    } else {
+        for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bits[i]);
+    }
     constexpr std::uint64_t zeros = 0x3030303030303030;  // eight '0'
     if ((word & ~std::uint64_t{0x0101010101010101}) != zeros) return -1;
     // Moves the low bit of byte k to bit 56 + k; no two products overlap.
@@ -131,8 +137,10 @@ std::string ByteToHex(std::uint8_t value) { return {HexDigits[value >> 4], HexDi
 void BytesToHex(std::span<const std::uint8_t> bytes, std::span<std::string> pairs) {
     if (bytes.size() != pairs.size()) throw Failure(FailureCode::InternalError, "one hex pair per byte");
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char pair[] = {HexDigits[bytes[i] >> 4], HexDigits[bytes[i] & 0x0F]};
-        pairs[i].assign(pair, sizeof pair);
+        // A pair from an earlier file is overwritten in place.
+        if (pairs[i].size() != 2) pairs[i].resize(2);
+        pairs[i][0] = HexDigits[bytes[i] >> 4];
+        pairs[i][1] = HexDigits[bytes[i] & 0x0F];
     }
 }
 
@@ -208,10 +216,11 @@ void HexToScreenBits() {
 
 void ScreenBitsToBytes() {
     std::array<std::uint8_t, BitFileSize> bytes{};
+    const std::string& bits = SaveBits;
     for (std::size_t i = 0; i < BitFileSize; ++i) {
         const std::size_t start = 8 * i;  // byte i is characters 8i to 8i + 7
-        const int value = start + 8 <= SaveBits.size() ? ValueOfBits(SaveBits.data() + start) : -1;
-        bytes[i] = value >= 0 ? static_cast<std::uint8_t>(value) : HexToByte(BitsToHex(SaveBits, start + 1));
+        const int value = start + 8 <= bits.size() ? ValueOfBits(bits.data() + start) : -1;
+        bytes[i] = value >= 0 ? static_cast<std::uint8_t>(value) : HexToByte(BitsToHex(bits, start + 1));
     }
     BitBytes = bytes;
 }

@@ -38,17 +38,18 @@ Truth LoadNolFile(const std::string& path) { return LoadLogo(path, NolBuffer, No
 Truth LoadNggFile(const std::string& path) { return LoadLogo(path, NggBuffer, NggHeaderSize, ".ngg"); }
 
 void NokiaHexToBits() {
-    std::string bits;
-    bits.reserve(LogoPixelCount);
+    std::string bits(LogoPixelCount, '\0');
+    std::size_t kept = 0;
     for (const auto& pair : NokiaHex) {
         // The pixel bytes '0' and '1' are the pairs "30" and "31".
         if (pair.size() == 2 && pair[0] == '3' && (pair[1] == '0' || pair[1] == '1')) {
-            bits += pair[1];
+            bits[kept++] = pair[1];
         } else {
             // The byte is dropped, so the pixels after it move one place up.
             ShowMessageBox("Invalid Data", "ERROR!!!", BoxIcon::Critical);
         }
     }
+    bits.resize(kept);
     ImageBits = std::move(bits);
 }
 
@@ -56,10 +57,11 @@ void DrawNokiaLogo(ImageView& view) {
     // Characters past the end of the text leave their pixels white.
     const std::size_t drawn = std::min(ImageBits.size(), LogoPixelCount);
     ScreenMask set{};
-    for (std::size_t k = 0; k < drawn; ++k) {
-        const int row = static_cast<int>(k) / LogoWidth;
-        const int column = static_cast<int>(k) % LogoWidth;
-        set[PixelIndex(LogoLeft + column, LogoTop + row)] = ImageBits[k] == '1';
+    for (int row = 0; row < LogoHeight; ++row) {
+        for (int column = 0; column < LogoWidth; ++column) {
+            const auto k = static_cast<std::size_t>(row * LogoWidth + column);
+            set[PixelIndex(LogoLeft + column, LogoTop + row)] = k < drawn && ImageBits[k] == '1';
+        }
     }
     view.Clear();
     view.SetBlackPixels(set);

@@ -29,16 +29,11 @@ struct ScreenPoint {
     int y;
 };
 
-// The top pixel of the column of eight that a .bit file byte holds; bit b
-// of the byte is the pixel b rows below it.
-constexpr ScreenPoint PointOfByte(std::size_t byte) {
-    return {static_cast<int>(byte % ScreenWidth), static_cast<int>(byte / ScreenWidth) * BandHeight};
-}
-
 // The pixel of a 0-based index in screen bit order.
 constexpr ScreenPoint PointOfBit(std::size_t index) {
-    const ScreenPoint top = PointOfByte(index / BandHeight);
-    return {top.x, top.y + static_cast<int>(index % BandHeight)};
+    const int byte = static_cast<int>(index / BandHeight);
+    const int bit = static_cast<int>(index % BandHeight);
+    return {byte % ScreenWidth, byte / ScreenWidth * BandHeight + bit};
 }
 
 // The 0-based index in screen bit order of the pixel (x, y).
