@@ -199,12 +199,11 @@ void BM_EngineNol(benchmark::State& state) {
     const auto& pictures = TestPictures();
     const std::string to = (pictures.folder / "engine-nol.bit").string();
     SilentBoxes boxes;
-    Routines::SetMessageBoxes(&boxes);
+    const Routines::ScopedMessageBoxes installed(boxes);
     MemoryView view;
     for (auto _ : state) {
         if (!EngineNolCycle(pictures.nolPath, to, view)) return Fail(state, "the engine's cycle failed");
     }
-    Routines::SetMessageBoxes(nullptr);
     if (boxes.shown != 0) return Fail(state, "a valid logo showed a message box");
     CheckSaved(state, to, pictures.logoAsBytes);
 }
@@ -224,12 +223,11 @@ void BM_EngineBit(benchmark::State& state) {
     const auto& pictures = TestPictures();
     const std::string to = (pictures.folder / "engine-bit.bit").string();
     SilentBoxes boxes;
-    Routines::SetMessageBoxes(&boxes);
+    const Routines::ScopedMessageBoxes installed(boxes);
     MemoryView view;
     for (auto _ : state) {
         if (!EngineBitCycle(pictures.bitPath, to, view)) return Fail(state, "the engine's cycle failed");
     }
-    Routines::SetMessageBoxes(nullptr);
     if (boxes.shown != 0) return Fail(state, "a valid .bit file showed a message box");
     CheckSaved(state, to, pictures.bitBytes);
 }

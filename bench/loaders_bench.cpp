@@ -54,7 +54,7 @@ long PeakKiB() {
 // LoadBitFile: reads a 576-byte file, refuses a 4 GiB one by its length.
 void BM_LoadBitFile(benchmark::State& state) {
     CountingBoxes boxes;
-    Routines::SetMessageBoxes(&boxes);
+    const Routines::ScopedMessageBoxes installed(boxes);
     const auto length = static_cast<std::uintmax_t>(state.range(0));
     const bool valid = length == Routines::BitFileSize;
     const auto path = MakeFile("load.bit", length);
@@ -73,7 +73,6 @@ void BM_LoadBitFile(benchmark::State& state) {
         Fail(state, "LoadBitFile read the wrong bytes or showed the wrong boxes");
     state.counters["max_rss_kib"] = static_cast<double>(PeakKiB());
     fs::remove(path);
-    Routines::SetMessageBoxes(nullptr);
 }
 BENCHMARK(BM_LoadBitFile)->Arg(Routines::BitFileSize)->Arg(FourGiB);
 

@@ -10,7 +10,6 @@
 #include "ErrorTrap.h"
 #include "PictureView.h"
 #include "ProgramIcon.h"
-#include "QtMessageBoxes.h"
 #include "Routines.h"
 #include "frmSplash.h"
 
@@ -31,10 +30,8 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      ownDialogBackend_(dialogBackend ? nullptr : std::make_unique<QtFileDialogBackend>(this)),
-      ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>(this)),
-      boxes_(boxes ? *boxes : *ownBoxes_),
-      cmdfile_(dialogBackend ? *dialogBackend : *ownDialogBackend_) {
+      boxes_(boxes ? *boxes : platformBoxes_),
+      cmdfile_(dialogBackend ? *dialogBackend : platformDialog_) {
     setWindowTitle(QStringLiteral("Pelorin"));
     setWindowIcon(ProgramIcon::Icon());
     setFixedSize(270, 84);
@@ -62,14 +59,9 @@ frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes
     QWidget* const tabOrder[] = {cmdOpenBit, cmdOpenNokia, cmdOpenBMP, cmdSaveBMP,
                                  cmdSavePic, cmdAbout,     picMain};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
-
-    Routines::SetMessageBoxes(&boxes_);
 }
 
-frmMain::~frmMain() {
-    Routines::SetMessageBoxes(nullptr);
-    delete about_;
-}
+frmMain::~frmMain() { delete about_; }
 
 frmSplash* frmMain::AboutWindow() const { return about_; }
 
@@ -161,6 +153,8 @@ void frmMain::cmdAbout_Click() {
     // Modal for the whole application, so the main window's buttons do
     // nothing until the About window is hidden or closed.
     about_->setWindowModality(Qt::ApplicationModal);
+    // A plain window has no exec() of its own: this loop makes the command
+    // return only once the window is hidden or closed.
     QEventLoop modal;
     connect(about_, &frmSplash::Hidden, &modal, &QEventLoop::quit);
     connect(about_, &QObject::destroyed, &modal, &QEventLoop::quit);

@@ -122,18 +122,17 @@ protected:
         Routines::NolBuffer.fill(0);
         Routines::NggBuffer.fill(0);
         Routines::NokiaHex.fill("");
-        Routines::SetMessageBoxes(&boxes);
         std::string name = (fs::temp_directory_path() / "pelorin-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(name.data()), nullptr);
         folder = name;
     }
     void TearDown() override {
-        Routines::SetMessageBoxes(nullptr);
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
 
     RecordingBoxes boxes;
+    Routines::ScopedMessageBoxes installedBoxes{boxes};
     fs::path folder;
 };
 
