@@ -152,7 +152,8 @@ bool WriteDurably(const std::string& path, const std::array<std::uint8_t, BitFil
     return written && ::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-bool FloorNolCycle(const std::string& from, const std::string& to) {
+// The floor draws nothing, so it takes no view.
+bool FloorNolCycle(const std::string& from, const std::string& to, MemoryView&) {
     std::array<std::uint8_t, NolHeaderSize + LogoWidth * LogoHeight> nol;
     if (!ReadWhole(from, nol.data(), nol.size())) return false;
     std::array<std::uint8_t, BitFileSize> packed{};
@@ -163,7 +164,7 @@ bool FloorNolCycle(const std::string& from, const std::string& to) {
     return WriteDurably(to, packed);
 }
 
-bool FloorBitCycle(const std::string& from, const std::string& to) {
+bool FloorBitCycle(const std::string& from, const std::string& to, MemoryView&) {
     std::array<std::uint8_t, BitFileSize> packed;
     return ReadWhole(from, packed.data(), packed.size()) && WriteDurably(to, packed);
 }
@@ -184,52 +185,41 @@ bool EngineBitCycle(const std::string& from, const std::string& to, MemoryView& 
     return Routines::SaveBitFile(to, view) == Routines::TruthTrue;
 }
 
+using Cycle = bool (*)(const std::string& from, const std::string& to, MemoryView& view);
+
+// Times a cycle from the file at `from` to a .bit file, then checks the bytes
+// it saved; a message box on the way is a wrong answer too.
+void RunCycle(benchmark::State& state, Cycle cycle, const std::string& from, const char* saveAs,
+              const Bytes& expected) {
+    const std::string to = (TestPictures().folder / saveAs).string();
+    SilentBoxes boxes;
+    const Routines::ScopedMessageBoxes installed(boxes);
+    MemoryView view;
+    for (auto _ : state) {
+        if (!cycle(from, to, view)) return Fail(state, "the cycle failed");
+    }
+    if (boxes.shown != 0) return Fail(state, "a valid file showed a message box");
+    CheckSaved(state, to, expected);
+}
+
 // Floor: read a .nol, pack its logo pixels into .bit bytes, write them durably.
 void BM_FloorNol(benchmark::State& state) {
-    const auto& pictures = TestPictures();
-    const std::string to = (pictures.folder / "floor-nol.bit").string();
-    for (auto _ : state) {
-        if (!FloorNolCycle(pictures.nolPath, to)) return Fail(state, "the floor's cycle failed");
-    }
-    CheckSaved(state, to, pictures.logoAsBytes);
+    RunCycle(state, FloorNolCycle, TestPictures().nolPath, "floor-nol.bit", TestPictures().logoAsBytes);
 }
 
 // Engine: Open Nokia (LoadNolFile, NokiaHexToBits, DrawNokiaLogo) then Save Bit.
 void BM_EngineNol(benchmark::State& state) {
-    const auto& pictures = TestPictures();
-    const std::string to = (pictures.folder / "engine-nol.bit").string();
-    SilentBoxes boxes;
-    const Routines::ScopedMessageBoxes installed(boxes);
-    MemoryView view;
-    for (auto _ : state) {
-        if (!EngineNolCycle(pictures.nolPath, to, view)) return Fail(state, "the engine's cycle failed");
-    }
-    if (boxes.shown != 0) return Fail(state, "a valid logo showed a message box");
-    CheckSaved(state, to, pictures.logoAsBytes);
+    RunCycle(state, EngineNolCycle, TestPictures().nolPath, "engine-nol.bit", TestPictures().logoAsBytes);
 }
 
 // Floor: read a .bit and write its 576 bytes durably.
 void BM_FloorBit(benchmark::State& state) {
-    const auto& pictures = TestPictures();
-    const std::string to = (pictures.folder / "floor-bit.bit").string();
-    for (auto _ : state) {
-        if (!FloorBitCycle(pictures.bitPath, to)) return Fail(state, "the floor's cycle failed");
-    }
-    CheckSaved(state, to, pictures.bitBytes);
+    RunCycle(state, FloorBitCycle, TestPictures().bitPath, "floor-bit.bit", TestPictures().bitBytes);
 }
 
 // Engine: Open Bit (LoadBitFile, HexToScreenBits, DrawScreen) then Save Bit.
 void BM_EngineBit(benchmark::State& state) {
-    const auto& pictures = TestPictures();
-    const std::string to = (pictures.folder / "engine-bit.bit").string();
-    SilentBoxes boxes;
-    const Routines::ScopedMessageBoxes installed(boxes);
-    MemoryView view;
-    for (auto _ : state) {
-        if (!EngineBitCycle(pictures.bitPath, to, view)) return Fail(state, "the engine's cycle failed");
-    }
-    if (boxes.shown != 0) return Fail(state, "a valid .bit file showed a message box");
-    CheckSaved(state, to, pictures.bitBytes);
+    RunCycle(state, EngineBitCycle, TestPictures().bitPath, "engine-bit.bit", TestPictures().bitBytes);
 }
 
 BENCHMARK(BM_FloorNol)->Unit(benchmark::kMicrosecond);
@@ -270,8 +260,7 @@ int RunOneSave(const std::string& which) {
     // As in the timed cycles, the save replaces an earlier file.
     std::ofstream(to, std::ios::binary) << std::string(BitFileSize, '\0');
     MemoryView view;
-    const bool done =
-        which == "floor" ? FloorNolCycle(pictures.nolPath, to) : EngineNolCycle(pictures.nolPath, to, view);
+    const bool done = (which == "floor" ? FloorNolCycle : EngineNolCycle)(pictures.nolPath, to, view);
     const bool right = done && ReadBytes(to) == pictures.logoAsBytes;
     fs::remove_all(pictures.folder);
     return right ? 0 : 1;
