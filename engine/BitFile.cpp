@@ -22,7 +22,8 @@ Truth RefuseBitFile() {
 }  // namespace
 
 Truth LoadBitFile(const std::string& path) {
-    // The length decides before anything is read, so a huge file costs nothing.
+    // The length decides before the file is opened: a huge file costs nothing,
+    // and one of the wrong length gets the box even when it cannot be read.
     if (FileLength(path) != BitFileSize) return RefuseBitFile();
 
     const std::vector<std::uint8_t> bytes = ReadFileStart(path, BitFileSize);

@@ -68,9 +68,18 @@ constexpr std::array<std::array<char, 8>, 256> ByteBits = [] {
     return texts;
 }();
 
-static_assert(HexDigits.size() == DigitTable.size());
-static_assert(DigitTable[0xA].digit == HexDigits[0xA] && ByteBits[0x01][0] == '1' &&
-              ByteBits[0x80][7] == '1');
+// The lookups below rely on the table being in digit order, each group the
+// digit's value least significant bit first.
+constexpr bool TableInDigitOrder() {
+    for (std::size_t value = 0; value < DigitTable.size(); ++value) {
+        if (DigitTable[value].digit != HexDigits[value]) return false;
+        for (std::size_t bit = 0; bit < 4; ++bit) {
+            if (DigitTable[value].group[bit] != ((value >> bit & 1) != 0 ? '1' : '0')) return false;
+        }
+    }
+    return true;
+}
+static_assert(HexDigits.size() == DigitTable.size() && TableInDigitOrder());
 
 // The byte of a pair of two table digits, -1 for any other text.
 int ValueOfPair(std::string_view pair) {

@@ -41,7 +41,9 @@ bool NotFound(int error) { return error == ENOENT || error == ENOTDIR; }
 // Closes the file when it goes out of scope.
 struct OpenFile {
     int descriptor;
-    ~OpenFile() { ::close(descriptor); }
+    ~OpenFile() {
+        if (descriptor >= 0) ::close(descriptor);
+    }
 };
 
 // The file a chain of symbolic links ends at; a relative link target counts
