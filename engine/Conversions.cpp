@@ -209,17 +209,22 @@ std::string BitsToHex(const std::string& text, std::size_t position) {
 // else goes through HexToBits or BitsToHex, with their boxes and failures.
 
 void HexToScreenBits() {
-    std::string bits;
-    bits.reserve(ScreenBitCount);
+    // No pair gives more than eight characters, so the text never outgrows this.
+    std::string bits(ScreenBitCount, '\0');
+    std::size_t filled = 0;
     for (const auto& pair : BitHex) {
         const int value = ValueOfPair(pair);
         if (value >= 0) {
             const auto& byteBits = ByteBits[static_cast<std::size_t>(value)];
-            bits.append(byteBits.data(), byteBits.size());
+            std::memcpy(bits.data() + filled, byteBits.data(), byteBits.size());
+            filled += byteBits.size();
         } else {
-            bits += HexToBits(pair);
+            const std::string slow = HexToBits(pair);
+            std::memcpy(bits.data() + filled, slow.data(), slow.size());
+            filled += slow.size();
         }
     }
+    bits.resize(filled);
     ImageBits = std::move(bits);
 }
 
