@@ -22,17 +22,13 @@ Truth RefuseBitFile() {
 }  // namespace
 
 Truth LoadBitFile(const std::string& path) {
-    // The length decides before the file is opened: a huge file costs nothing,
-    // and one of the wrong length gets the box even when it cannot be read.
-    if (FileLength(path) != BitFileSize) return RefuseBitFile();
-
-    const std::vector<std::uint8_t> bytes = ReadFileStart(path, BitFileSize);
-    // The file changed between asking its length and reading it.
-    if (bytes.size() != BitFileSize) return RefuseBitFile();
+    // The length decides before anything is read, so a huge file costs nothing.
+    const auto bytes = ReadFileOfLength(path, BitFileSize);
+    if (!bytes) return RefuseBitFile();
 
     // Nothing can fail from here on: the pairs are written into the strings in place.
-    std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
-    BytesToHex(bytes, BitHex);
+    std::copy(bytes->begin(), bytes->end(), BitBytes.begin());
+    BytesToHex(*bytes, BitHex);
     return TruthTrue;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -38,12 +39,62 @@ void RequireRegularFile(const std::string& path, mode_t mode) {
 // A path that does not lead to a file, the one failure without a reason.
 bool NotFound(int error) { return error == ENOENT || error == ENOTDIR; }
 
-// Closes the file when it goes out of scope.
-struct OpenFile {
-    int descriptor;
-    ~OpenFile() {
-        if (descriptor >= 0) ::close(descriptor);
+// Closes a file descriptor when it goes out of scope.
+struct Descriptor {
+    int value = -1;
+    ~Descriptor() {
+        if (value >= 0) ::close(value);
     }
+};
+
+// A regular file opened for reading, closed when it goes out of scope.
+class OpenFile {
+public:
+    // Raises unless the path leads to a regular file that can be opened.
+    explicit OpenFile(const std::string& path) : path_(path) {
+        // Non-blocking, so that opening a pipe returns at once and the check
+        // below refuses it; for a regular file the flag changes nothing.
+        errno = 0;
+        descriptor_.value = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (descriptor_.value < 0) {
+            if (NotFound(errno)) throw MissingFile(path);
+            throw FailureFromError(path, "cannot open the file for reading", LastError());
+        }
+        // The one call beyond opening and reading: what was opened must be a
+        // regular file, and its length comes with the answer.
+        struct stat status {};
+        if (::fstat(descriptor_.value, &status) != 0)
+            throw FailureFromError(path, "cannot open the file", LastError());
+        RequireRegularFile(path, status.st_mode);
+        length_ = static_cast<std::uintmax_t>(status.st_size);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    std::uintmax_t Length() const { return length_; }
+
+    // Up to maxBytes from the start; fewer only if the file is shorter.
+    std::vector<std::uint8_t> ReadStart(std::size_t maxBytes) const {
+        std::vector<std::uint8_t> bytes(maxBytes);
+        std::size_t filled = 0;
+        while (filled < maxBytes) {
+            errno = 0;
+            const ssize_t count = ::read(descriptor_.value, bytes.data() + filled, maxBytes - filled);
+            if (count == 0) break;
+            if (count < 0) {
+                if (errno == EINTR) continue;
+                throw FailureFromError(path_, "cannot read the file", LastError());
+            }
+            filled += static_cast<std::size_t>(count);
+        }
+        bytes.resize(filled);
+        return bytes;
+    }
+
+private:
+    const std::string& path_;
+    Descriptor descriptor_;  // closed also when the constructor raises
+    std::uintmax_t length_ = 0;
 };
 
 // The file a chain of symbolic links ends at; a relative link target counts
@@ -125,33 +176,24 @@ std::uintmax_t FileLength(const std::string& path) {
 }
 
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t maxBytes) {
-    // Non-blocking, so that opening a pipe returns at once and the check below
-    // refuses it; for a regular file the flag changes nothing.
-    errno = 0;
-    const OpenFile file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    if (file.descriptor < 0) {
-        if (NotFound(errno)) throw MissingFile(path);
-        throw FailureFromError(path, "cannot open the file for reading", LastError());
-    }
-    // The one call beyond opening and reading: what was opened must be a regular file.
-    struct stat status {};
-    if (::fstat(file.descriptor, &status) != 0)
-        throw FailureFromError(path, "cannot open the file", LastError());
-    RequireRegularFile(path, status.st_mode);
+    return OpenFile(path).ReadStart(maxBytes);
+}
 
-    std::vector<std::uint8_t> bytes(maxBytes);
-    std::size_t filled = 0;
-    while (filled < maxBytes) {
-        errno = 0;
-        const ssize_t count = ::read(file.descriptor, bytes.data() + filled, maxBytes - filled);
-        if (count == 0) break;
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            throw FailureFromError(path, "cannot read the file", LastError());
-        }
-        filled += static_cast<std::size_t>(count);
+std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& path, std::size_t length) {
+    std::optional<OpenFile> file;
+    try {
+        file.emplace(path);
+    } catch (const Failure&) {
+        // The length decides first, as if it had been asked before opening:
+        // a file of another length that cannot be opened is refused all the
+        // same, and anything else fails as asking the length fails.
+        if (FileLength(path) != length) return std::nullopt;
+        throw;
     }
-    bytes.resize(filled);
+    if (file->Length() != length) return std::nullopt;
+    auto bytes = file->ReadStart(length);
+    // The file shrank between asking its length and reading it.
+    if (bytes.size() != length) return std::nullopt;
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
