@@ -54,20 +54,12 @@ void NokiaHexToBits() {
 }
 
 void DrawNokiaLogo(ImageView& view) {
-    // Characters past the end of the text leave their pixels white: a short
-    // text is drawn as if padded with "0".
-    const std::string* bits = &ImageBits;
-    std::string padded;
-    if (ImageBits.size() < LogoPixelCount) {
-        padded = ImageBits;
-        padded.resize(LogoPixelCount, '0');
-        bits = &padded;
-    }
     ScreenMask set{};
     for (int row = 0; row < LogoHeight; ++row) {
         for (int column = 0; column < LogoWidth; ++column) {
-            set[PixelIndex(LogoLeft + column, LogoTop + row)] =
-                (*bits)[static_cast<std::size_t>(row * LogoWidth + column)] == '1';
+            // Characters past the end of the text leave their pixels white.
+            const auto k = static_cast<std::size_t>(row * LogoWidth + column);
+            set[PixelIndex(LogoLeft + column, LogoTop + row)] = k < ImageBits.size() && ImageBits[k] == '1';
         }
     }
     view.Clear();
