@@ -155,9 +155,9 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
         return ConvertWithEngine(temporary, kind, options);
     } catch (const Routines::Failure& failure) {
         std::string description = failure.Description();
-        const std::string quoted = Routines::QuotedPath(temporary);
+        const std::string quoted = Routines::Quoted(temporary);
         for (auto at = description.find(quoted); at != std::string::npos; at = description.find(quoted)) {
-            description.replace(at, quoted.size(), Routines::QuotedPath(name.toStdString()));
+            description.replace(at, quoted.size(), Routines::Quoted(name.toStdString()));
         }
         throw InputFailure{failure.Number(), description};
     }

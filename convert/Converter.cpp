@@ -138,7 +138,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
     } catch (const std::bad_alloc&) {
         boxes.TakeLines();
         const Routines::Failure failure(Routines::FailureCode::OutOfMemory,
-                                        Routines::QuotedPath(input.toStdString()));
+                                        Routines::Quoted(input.toStdString()));
         PrintFailure(input, failure.Number(), failure.Description());
     } catch (const std::exception& error) {
         boxes.TakeLines();
@@ -171,12 +171,11 @@ int Run(const QStringList& arguments) {
     if (!request.folder.isEmpty()) QDir().mkpath(request.folder);
 
     CollectedBoxes boxes;
-    Routines::SetMessageBoxes(&boxes);
+    const Routines::ScopedMessageBoxes installedBoxes(boxes);
     bool allConverted = true;
     for (const QString& input : request.inputs) {
         if (!ConvertOne(request, input, boxes)) allConverted = false;
     }
-    Routines::SetMessageBoxes(nullptr);
     return allConverted ? ExitSuccess : ExitSomeInputFailed;
 }
 

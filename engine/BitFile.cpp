@@ -23,18 +23,12 @@ Truth RefuseBitFile() {
 
 Truth LoadBitFile(const std::string& path) {
     // The length decides before anything is read, so a huge file costs nothing.
-    if (FileLength(path) != BitFileSize) return RefuseBitFile();
+    const auto bytes = ReadFileOfLength(path, BitFileSize);
+    if (!bytes) return RefuseBitFile();
 
-    const std::vector<std::uint8_t> bytes = ReadFileStart(path, BitFileSize);
-    // The file changed between asking its length and reading it.
-    if (bytes.size() != BitFileSize) return RefuseBitFile();
-
-    std::array<std::string, BitFileSize> hex;
-    for (std::size_t i = 0; i < BitFileSize; ++i) {
-        hex[i] = ByteToHex(bytes[i]);
-    }
-    std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
-    BitHex = std::move(hex);
+    // Nothing can fail from here on: the pairs are written into the strings in place.
+    std::copy(bytes->begin(), bytes->end(), BitBytes.begin());
+    BytesToHex(*bytes, BitHex);
     return TruthTrue;
 }
 

@@ -52,7 +52,63 @@ std::string Describe(FailureCode code, const std::string& detail) {
 Failure::Failure(FailureCode code, const std::string& detail)
     : std::runtime_error(Describe(code, detail)), code_(code), description_(what()) {}
 
-std::string QuotedPath(const std::string& path) { return '"' + path + '"'; }
+std::string Quoted(const std::string& text, std::size_t longest) {
+    std::string quoted = "\"";
+    quoted += text.substr(0, longest);
+    if (text.size() > longest) quoted += "...";
+    return quoted + '"';
+}
+
+Failure MissingFile(const std::string& path) { return Failure(FailureCode::FileNotFound, Quoted(path)); }
+
+Failure FolderNotFile(const std::string& path) {
+    return Failure(FailureCode::PathAccessError, Quoted(path) + " is a folder, not a file");
+}
+
+Failure NotRegularFile(const std::string& path) {
+    return Failure(FailureCode::PathAccessError, Quoted(path) + " is not a regular file");
+}
+
+Failure FailureFromError(const std::string& path, const std::string& action, std::error_code error) {
+    const std::string detail = Quoted(path) + ": " + action + " (" + error.message() + ")";
+    const auto condition = error.default_error_condition();
+    if (condition == std::errc::no_such_file_or_directory) return Failure(FailureCode::FileNotFound, detail);
+    if (condition == std::errc::no_space_on_device) return Failure(FailureCode::DiskFull, detail);
+    if (condition == std::errc::permission_denied || condition == std::errc::operation_not_permitted ||
+        condition == std::errc::read_only_file_system || condition == std::errc::is_a_directory ||
+        condition == std::errc::not_a_directory) {
+        return Failure(FailureCode::PathAccessError, detail);
+    }
+    if (condition == std::errc::not_enough_memory) return Failure(FailureCode::OutOfMemory, detail);
+    return Failure(FailureCode::DeviceError, detail);
+}
+
+// Hexadecimal texts can be long; their start is enough to recognise them.
+constexpr std::size_t LongestQuotedValue = 16;
+
+Failure NotHexadecimal(const std::string& text) {
+    if (text.empty()) return Failure(FailureCode::TypeMismatch, "an empty text is not a hexadecimal number");
+    return Failure(FailureCode::TypeMismatch,
+                   Quoted(text, LongestQuotedValue) + " is not a hexadecimal number");
+}
+
+Failure NotAByte(const std::string& text) {
+    return Failure(FailureCode::Overflow,
+                   "the hexadecimal number " + Quoted(text, LongestQuotedValue) + " does not fit in a byte");
+}
+
+Failure LogoFileTooShort(const std::string& path, std::size_t length, std::string_view kind,
+                         std::size_t needed) {
+    return Failure(FailureCode::FileTooShort, Quoted(path) + " holds " + std::to_string(length) +
+                                                  " bytes, too short to be a Nokia logo (a " +
+                                                  std::string(kind) + " file needs at least " +
+                                                  std::to_string(needed) + ")");
+}
+
+Failure PixelOutsideView(int x, int y) {
+    return Failure(FailureCode::InvalidArgument,
+                   "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+}
 
 std::string GenericErrorText(int number, const std::string& description) {
     return "Error Number: " + std::to_string(number) + " Occured." + "\r" +

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace Routines {
 
@@ -39,8 +42,25 @@ private:
     std::string description_;
 };
 
-// A path as failure descriptions show it: in double quotes.
-std::string QuotedPath(const std::string& path);
+// A path or a value as failure descriptions show it: in double quotes, and
+// cut with "..." after the first `longest` characters.
+std::string Quoted(const std::string& text, std::size_t longest = std::string::npos);
+
+// The failures raised in more than one place, worded once.
+Failure MissingFile(const std::string& path);
+Failure FolderNotFile(const std::string& path);
+Failure NotRegularFile(const std::string& path);
+// The failure a user can act on for a system error met while doing `action`
+// ("cannot read the file", ...) to the file at path.
+Failure FailureFromError(const std::string& path, const std::string& action, std::error_code error);
+// A text that HexToByte cannot read: not hexadecimal at all, or above 255.
+Failure NotHexadecimal(const std::string& text);
+Failure NotAByte(const std::string& text);
+// A logo file of `length` bytes where its kind (".nol") needs `needed`.
+Failure LogoFileTooShort(const std::string& path, std::size_t length, std::string_view kind,
+                         std::size_t needed);
+// A pixel that lies outside the view.
+Failure PixelOutsideView(int x, int y);
 
 // The text of the generic error box shown by a command's error trap: three
 // lines, an empty line and the description, joined by lone carriage returns.

@@ -3,16 +3,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
-#include <vector>
-
-#if __has_include(<unistd.h>)
 #include <unistd.h>
-#endif
+#include <vector>
 
 #include "Failure.h"
 
@@ -25,41 +24,78 @@ namespace {
 // Enough for any sensible chain of links, and it stops a loop of links.
 constexpr int MaxLinkHops = 40;
 
-// Maps a system error to the failure a user can act on.
-Failure FailureFromError(const fs::path& path, const std::string& action, std::error_code error) {
-    const std::string detail = QuotedPath(path) + ": " + action + " (" + error.message() + ")";
-    const auto condition = error.default_error_condition();
-    if (condition == std::errc::no_such_file_or_directory) return Failure(FailureCode::FileNotFound, detail);
-    if (condition == std::errc::no_space_on_device) return Failure(FailureCode::DiskFull, detail);
-    if (condition == std::errc::permission_denied || condition == std::errc::operation_not_permitted ||
-        condition == std::errc::read_only_file_system || condition == std::errc::is_a_directory ||
-        condition == std::errc::not_a_directory) {
-        return Failure(FailureCode::PathAccessError, detail);
-    }
-    if (condition == std::errc::not_enough_memory) return Failure(FailureCode::OutOfMemory, detail);
-    return Failure(FailureCode::DeviceError, detail);
-}
-
 std::error_code LastError() {
     return errno != 0 ? std::error_code(errno, std::generic_category())
                       : std::make_error_code(std::errc::io_error);
 }
 
-// Raises unless the path names an existing regular file (links followed).
-void RequireRegularFile(const fs::path& path, const std::string& action) {
-    std::error_code error;
-    const auto status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) {
-        throw Failure(FailureCode::FileNotFound, QuotedPath(path));
-    }
-    if (error) throw FailureFromError(path, action, error);
-    if (fs::is_directory(status)) {
-        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is a folder, not a file");
-    }
-    if (!fs::is_regular_file(status)) {
-        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is not a regular file");
-    }
+// Raises unless the status is that of a regular file: a folder, a device or a
+// pipe is never read.
+void RequireRegularFile(const std::string& path, mode_t mode) {
+    if (S_ISDIR(mode)) throw FolderNotFile(path);
+    if (!S_ISREG(mode)) throw NotRegularFile(path);
 }
+
+// A path that does not lead to a file, the one failure without a reason.
+bool NotFound(int error) { return error == ENOENT || error == ENOTDIR; }
+
+// Closes a file descriptor when it goes out of scope.
+struct Descriptor {
+    int value = -1;
+    ~Descriptor() {
+        if (value >= 0) ::close(value);
+    }
+};
+
+// A regular file opened for reading, closed when it goes out of scope.
+class OpenFile {
+public:
+    // Raises unless the path leads to a regular file that can be opened.
+    explicit OpenFile(const std::string& path) : path_(path) {
+        // Non-blocking, so that opening a pipe returns at once and the check
+        // below refuses it; for a regular file the flag changes nothing.
+        errno = 0;
+        descriptor_.value = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (descriptor_.value < 0) {
+            if (NotFound(errno)) throw MissingFile(path);
+            throw FailureFromError(path, "cannot open the file for reading", LastError());
+        }
+        // The one call beyond opening and reading: what was opened must be a
+        // regular file, and its length comes with the answer.
+        struct stat status {};
+        if (::fstat(descriptor_.value, &status) != 0)
+            throw FailureFromError(path, "cannot open the file", LastError());
+        RequireRegularFile(path, status.st_mode);
+        length_ = static_cast<std::uintmax_t>(status.st_size);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    std::uintmax_t Length() const { return length_; }
+
+    // Up to maxBytes from the start; fewer only if the file is shorter.
+    std::vector<std::uint8_t> ReadStart(std::size_t maxBytes) const {
+        std::vector<std::uint8_t> bytes(maxBytes);
+        std::size_t filled = 0;
+        while (filled < maxBytes) {
+            errno = 0;
+            const ssize_t count = ::read(descriptor_.value, bytes.data() + filled, maxBytes - filled);
+            if (count == 0) break;
+            if (count < 0) {
+                if (errno == EINTR) continue;
+                throw FailureFromError(path_, "cannot read the file", LastError());
+            }
+            filled += static_cast<std::size_t>(count);
+        }
+        bytes.resize(filled);
+        return bytes;
+    }
+
+private:
+    const std::string& path_;
+    Descriptor descriptor_;  // closed also when the constructor raises
+    std::uintmax_t length_ = 0;
+};
 
 // The file a chain of symbolic links ends at; a relative link target counts
 // from the folder of the link. The end need not exist yet.
@@ -73,7 +109,7 @@ fs::path ResolveLinks(const fs::path& path) {
         if (error) throw FailureFromError(current, "cannot read the symbolic link", error);
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    throw Failure(FailureCode::PathAccessError, QuotedPath(path) + ": too many levels of symbolic links");
+    throw Failure(FailureCode::PathAccessError, Quoted(path) + ": too many levels of symbolic links");
 }
 
 // Forces the written bytes out of the caches onto the disk.
@@ -105,7 +141,7 @@ std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& temporary) {
             throw FailureFromError(target, "cannot create a file in its folder", LastError());
     }
     throw Failure(FailureCode::PathAccessError,
-                  QuotedPath(target) + ": cannot create a temporary file next to it");
+                  Quoted(target) + ": cannot create a temporary file next to it");
 }
 
 void WriteAndClose(std::FILE* file, const fs::path& target, const std::vector<std::uint8_t>& bytes) {
@@ -130,22 +166,34 @@ void WriteAndClose(std::FILE* file, const fs::path& target, const std::vector<st
 }  // namespace
 
 std::uintmax_t FileLength(const std::string& path) {
-    RequireRegularFile(path, "cannot read the file's length");
-    std::error_code error;
-    const auto length = fs::file_size(path, error);
-    if (error) throw FailureFromError(path, "cannot read the file's length", error);
-    return length;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        if (NotFound(errno)) throw MissingFile(path);
+        throw FailureFromError(path, "cannot read the file's length", LastError());
+    }
+    RequireRegularFile(path, status.st_mode);
+    return static_cast<std::uintmax_t>(status.st_size);
 }
 
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t maxBytes) {
-    RequireRegularFile(path, "cannot open the file");
-    errno = 0;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) throw FailureFromError(path, "cannot open the file for reading", LastError());
-    std::vector<std::uint8_t> bytes(maxBytes);
-    stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(maxBytes));
-    if (stream.bad()) throw FailureFromError(path, "cannot read the file", LastError());
-    bytes.resize(static_cast<std::size_t>(stream.gcount()));
+    return OpenFile(path).ReadStart(maxBytes);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& path, std::size_t length) {
+    std::optional<OpenFile> file;
+    try {
+        file.emplace(path);
+    } catch (const Failure&) {
+        // The length decides first, as if it had been asked before opening:
+        // a file of another length that cannot be opened is refused all the
+        // same, and anything else fails as asking the length fails.
+        if (FileLength(path) != length) return std::nullopt;
+        throw;
+    }
+    if (file->Length() != length) return std::nullopt;
+    auto bytes = file->ReadStart(length);
+    // The file shrank between asking its length and reading it.
+    if (bytes.size() != length) return std::nullopt;
     return bytes;
 }
 
@@ -155,17 +203,13 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     std::error_code error;
     const auto targetStatus = fs::status(target, error);
     const bool targetExists = fs::exists(targetStatus);
-    if (fs::is_directory(targetStatus)) {
-        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is a folder, not a file");
-    }
+    if (fs::is_directory(targetStatus)) throw FolderNotFile(path);
     // A device or pipe must never be replaced by a plain file.
-    if (targetExists && !fs::is_regular_file(targetStatus)) {
-        throw Failure(FailureCode::PathAccessError, QuotedPath(path) + " is not a regular file");
-    }
+    if (targetExists && !fs::is_regular_file(targetStatus)) throw NotRegularFile(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, error)) {
         throw Failure(FailureCode::FileNotFound,
-                      QuotedPath(path) + ": the folder " + QuotedPath(folder) + " does not exist");
+                      Quoted(path) + ": the folder " + Quoted(folder) + " does not exist");
     }
 
     fs::path temporary;

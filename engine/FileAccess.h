@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ std::uintmax_t FileLength(const std::string& path);
 
 // Up to maxBytes from the start of the file; fewer only if the file is shorter.
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t maxBytes);
+
+// The bytes of a regular file exactly `length` bytes long; nothing, and
+// nothing read, for a file of any other length. Its failures are those of
+// FileLength, then of ReadFileStart.
+std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& path, std::size_t length);
 
 // Replaces the file at path with exactly these bytes, or leaves it as it was:
 // the bytes go to a temporary file in the same folder, which is flushed to the

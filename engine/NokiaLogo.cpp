@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,16 +23,11 @@ Truth LoadLogo(const std::string& path, std::array<std::uint8_t, Size>& buffer, 
                const char* kind) {
     const std::vector<std::uint8_t> bytes = ReadFileStart(path, Size);
     if (bytes.size() < Size) {
-        throw Failure(FailureCode::FileTooShort, QuotedPath(path) + " holds " + std::to_string(bytes.size()) +
-                                                     " bytes, too short to be a Nokia logo (a " + kind +
-                                                     " file needs at least " + std::to_string(Size) + ")");
+        throw LogoFileTooShort(path, bytes.size(), kind, Size);
     }
-    std::array<std::string, LogoPixelCount> hex;
-    for (std::size_t j = 0; j < LogoPixelCount; ++j) {
-        hex[j] = ByteToHex(bytes[headerSize + j]);
-    }
+    // Nothing can fail from here on: the pairs are written into the strings in place.
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    NokiaHex = std::move(hex);
+    BytesToHex(std::span(bytes).subspan(headerSize, LogoPixelCount), NokiaHex);
     return TruthTrue;
 }
 
@@ -42,32 +38,32 @@ Truth LoadNolFile(const std::string& path) { return LoadLogo(path, NolBuffer, No
 Truth LoadNggFile(const std::string& path) { return LoadLogo(path, NggBuffer, NggHeaderSize, ".ngg"); }
 
 void NokiaHexToBits() {
-    std::string bits;
-    bits.reserve(LogoPixelCount);
+    std::string bits(LogoPixelCount, '\0');
+    std::size_t kept = 0;
     for (const auto& pair : NokiaHex) {
-        if (pair == "30") {
-            bits += '0';
-        } else if (pair == "31") {
-            bits += '1';
+        // The pixel bytes '0' and '1' are the pairs "30" and "31".
+        if (pair.size() == 2 && pair[0] == '3' && (pair[1] == '0' || pair[1] == '1')) {
+            bits[kept++] = pair[1];
         } else {
             // The byte is dropped, so the pixels after it move one place up.
             ShowMessageBox("Invalid Data", "ERROR!!!", BoxIcon::Critical);
         }
     }
+    bits.resize(kept);
     ImageBits = std::move(bits);
 }
 
 void DrawNokiaLogo(ImageView& view) {
-    view.Clear();
-    std::size_t k = 0;
-    for (int y = LogoTop; y < LogoTop + LogoHeight; ++y) {
-        for (int x = LogoLeft; x < LogoLeft + LogoWidth; ++x) {
-            if (k < ImageBits.size() && ImageBits[k] == '1') {
-                view.SetPixel(x, y, Black);
-            }
-            ++k;
+    ScreenMask set{};
+    for (int row = 0; row < LogoHeight; ++row) {
+        for (int column = 0; column < LogoWidth; ++column) {
+            // Characters past the end of the text leave their pixels white.
+            const auto k = static_cast<std::size_t>(row * LogoWidth + column);
+            set[PixelIndex(LogoLeft + column, LogoTop + row)] = k < ImageBits.size() && ImageBits[k] == '1';
         }
     }
+    view.Clear();
+    view.SetBlackPixels(set);
 }
 
 }  // namespace Routines

@@ -6,11 +6,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "Failure.h"
 #include "ImageView.h"
 #include "MessageBoxes.h"
+#include "ScreenLayout.h"
 
 namespace Routines {
 
@@ -19,19 +21,8 @@ using Truth = std::int16_t;
 inline constexpr Truth TruthTrue = -1;
 inline constexpr Truth TruthFalse = 0;
 
-// Screen image geometry: six bands of eight rows, one byte per band column.
-inline constexpr int ScreenWidth = 96;
-inline constexpr int ScreenHeight = 48;
-inline constexpr int BandCount = ScreenHeight / 8;
-inline constexpr std::size_t BitFileSize = 576;      // bytes of a .bit file
-inline constexpr std::size_t ScreenBitCount = 4608;  // characters of a screen bit text
-
-// Nokia logo geometry and file layout.
-inline constexpr int LogoWidth = 72;
-inline constexpr int LogoHeight = 14;
-inline constexpr int LogoLeft = (ScreenWidth - LogoWidth) / 2;   // 12
-inline constexpr int LogoTop = (ScreenHeight - LogoHeight) / 2;  // 17
-inline constexpr std::size_t LogoPixelCount = 1008;
+// The .bit file is the screen's bits (ScreenLayout.h); a Nokia logo file is
+// a header, then one byte per logo pixel.
 inline constexpr std::size_t NolHeaderSize = 20;
 inline constexpr std::size_t NggHeaderSize = 16;
 inline constexpr std::size_t NolFileSize = NolHeaderSize + LogoPixelCount;  // 1028
@@ -57,6 +48,8 @@ extern std::array<std::string, LogoPixelCount> NokiaHex;
 
 // 0 -> "00", 10 -> "0A", 255 -> "FF".
 std::string ByteToHex(std::uint8_t value);
+// Each byte's ByteToHex pair into the string of the same index, reusing the strings.
+void BytesToHex(std::span<const std::uint8_t> bytes, std::span<std::string> pairs);
 // "FF" -> 255. Raises TypeMismatch for text that is not hexadecimal and
 // Overflow for a value above 255.
 std::uint8_t HexToByte(const std::string& text);
@@ -75,7 +68,7 @@ void ScreenBitsToBytes();
 
 // Clears the view and draws ImageBits, read in screen bit order, in black.
 void DrawScreen(ImageView& view);
-// Samples the whole 96 x 48 view into SaveBits: "0" for pure white, else "1".
+// Samples the whole 96 x 48 view into SaveBits by the colour rule (IsSet).
 void SampleScreen(const ImageView& view);
 
 // ---- The .bit file ----

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev                     # Qt 6 Widgets and Qt Test
   libgtest-dev                     # GoogleTest
   libbenchmark-dev                 # Google Benchmark
+  clang-format                     # the formatting check among the tests
   xvfb openbox xdotool x11-utils   # the end-to-end test in a real window
   fonts-liberation                 # a metric-compatible "Times New Roman" for the About window
   dpkg-dev fakeroot file           # the Debian package: dpkg-buildflags, dpkg-shlibdeps, dpkg-deb

@@ -32,7 +32,7 @@ constexpr std::uint32_t Uncompressed = 0;
 constexpr std::uint32_t Bitfields = 3;
 
 [[noreturn]] void Refuse(FailureCode code, const QString& path, const QString& reason) {
-    throw Failure(code, Routines::QuotedPath(path.toStdString()) + ": " + reason.toStdString());
+    throw Failure(code, Routines::Quoted(path.toStdString()) + ": " + reason.toStdString());
 }
 
 std::uint32_t ReadLittleEndian(const QByteArray& bytes, int offset, int size) {
@@ -123,7 +123,7 @@ FailureCode WriteFailureCode(QFileDevice::FileError error) {
 QImage ReadPicture(const QString& path) {
     QFile file(path);
     const QFileInfo info(file);
-    if (!info.exists()) throw Failure(FailureCode::FileNotFound, Routines::QuotedPath(path.toStdString()));
+    if (!info.exists()) throw Failure(FailureCode::FileNotFound, Routines::Quoted(path.toStdString()));
     if (info.isDir()) Refuse(FailureCode::PathAccessError, path, QStringLiteral("a folder, not a file"));
     if (!file.open(QIODevice::ReadOnly)) Refuse(FailureCode::PathAccessError, path, file.errorString());
 

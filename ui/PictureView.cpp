@@ -40,7 +40,7 @@ PictureView::PictureView(QWidget* parent)
 void PictureView::Clear() {
     drawn_.fill(Qt::transparent);
     composed_ = QImage();
-    update();
+    ScheduleRepaint();
 }
 
 void PictureView::SetPixel(int x, int y, Routines::Colour colour) {
@@ -49,13 +49,41 @@ void PictureView::SetPixel(int x, int y, Routines::Colour colour) {
     const QRgb rgb = ToRgb(colour);
     drawn_.setPixel(x, y, rgb);
     if (!composed_.isNull()) composed_.setPixel(x, y, rgb);
-    update(x, y, 1, 1);
+    ScheduleRepaint();
+}
+
+void PictureView::SetBlackPixels(const Routines::ScreenMask& mask) {
+    const QRgb black = ToRgb(Routines::Black);
+    const bool composed = !composed_.isNull();
+    for (int y = 0; y < ViewRect.height(); ++y) {
+        auto* drawnLine = reinterpret_cast<QRgb*>(drawn_.scanLine(y));
+        auto* composedLine = composed ? reinterpret_cast<QRgb*>(composed_.scanLine(y)) : nullptr;
+        for (int x = 0; x < ViewRect.width(); ++x) {
+            if (!mask[Routines::PixelIndex(x, y)]) continue;
+            drawnLine[x] = black;
+            if (composedLine) composedLine[x] = black;
+        }
+    }
+    ScheduleRepaint();
+}
+
+void PictureView::ReadScreen(Routines::ScreenPixels& pixels) const {
+    const QImage& image = Composed();
+    for (int y = 0; y < ViewRect.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < ViewRect.width(); ++x) pixels[Routines::PixelIndex(x, y)] = ToColour(line[x]);
+    }
+}
+
+void PictureView::ScheduleRepaint() {
+    if (repaintScheduled_) return;
+    repaintScheduled_ = true;
+    update();
 }
 
 Routines::Colour PictureView::ReadPixel(int x, int y) const {
     if (!ViewRect.contains(x, y)) {
-        throw Routines::Failure(Routines::FailureCode::InvalidArgument,
-                                "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+        throw Routines::PixelOutsideView(x, y);
     }
     return ToColour(Composed().pixel(x, y));
 }
@@ -74,10 +102,11 @@ void PictureView::SetBackgroundPicture(const QImage& picture) {
     painter.end();
     drawn_.fill(Qt::transparent);
     composed_ = QImage();
-    update();
+    ScheduleRepaint();
 }
 
 void PictureView::paintEvent(QPaintEvent* event) {
+    repaintScheduled_ = false;
     QPainter painter(this);
     // Into the logical rectangle without smoothing, so that on a dense screen
     // each image pixel stays one sharp logical pixel.

@@ -19,6 +19,8 @@ public:
     void Clear() override;
     void SetPixel(int x, int y, Routines::Colour colour) override;
     Routines::Colour ReadPixel(int x, int y) const override;
+    void SetBlackPixels(const Routines::ScreenMask& mask) override;
+    void ReadScreen(Routines::ScreenPixels& pixels) const override;
 
     // The 96 x 48 image as shown, opaque.
     QImage PersistentImage() const;
@@ -30,6 +32,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Asks for one repaint of the whole view; drawing more before it comes costs nothing more.
+    void ScheduleRepaint();
+
     QColor BackgroundColour() const;
     const QImage& Composed() const;
 
@@ -38,4 +43,5 @@ private:
     // The composition is cached; it is redone when a layer or the background colour changes.
     mutable QImage composed_;
     mutable QColor composedBackground_;
+    bool repaintScheduled_ = false;
 };

@@ -12,7 +12,6 @@
 #include "ErrorTrap.h"
 #include "PictureView.h"
 #include "ProgramIcon.h"
-#include "QtMessageBoxes.h"
 #include "Routines.h"
 #include "frmSplash.h"
 
@@ -33,10 +32,8 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      ownDialogBackend_(dialogBackend ? nullptr : std::make_unique<QtFileDialogBackend>(this)),
-      ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>(this)),
-      boxes_(boxes ? *boxes : *ownBoxes_),
-      cmdfile_(dialogBackend ? *dialogBackend : *ownDialogBackend_) {
+      boxes_(boxes ? *boxes : platformBoxes_),
+      cmdfile_(dialogBackend ? *dialogBackend : platformDialog_) {
     setWindowTitle(QStringLiteral("Pelorin"));
     setWindowIcon(ProgramIcon::Icon());
     setFixedSize(270, 84);
@@ -68,15 +65,11 @@ frmMain::frmMain(FileDialogBackend* dialogBackend, Routines::MessageBoxes* boxes
                                  cmdSavePic, cmdAbout,     picMain};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
-    Routines::SetMessageBoxes(&boxes_);
     Accessibility::Describe(this, QAccessible::Window);
     CaptionFont::FitCaptions(this);
 }
 
-frmMain::~frmMain() {
-    Routines::SetMessageBoxes(nullptr);
-    delete about_;
-}
+frmMain::~frmMain() { delete about_; }
 
 frmSplash* frmMain::AboutWindow() const { return about_; }
 
@@ -168,6 +161,8 @@ void frmMain::cmdAbout_Click() {
     // Modal for the whole application, so the main window's buttons do
     // nothing until the About window is hidden or closed.
     about_->setWindowModality(Qt::ApplicationModal);
+    // A plain window has no exec() of its own: this loop makes the command
+    // return only once the window is hidden or closed.
     QEventLoop modal;
     connect(about_, &frmSplash::Hidden, &modal, &QEventLoop::quit);
     connect(about_, &QObject::destroyed, &modal, &QEventLoop::quit);

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <memory>
-
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "FileDialog.h"
 #include "MessageBoxes.h"
+#include "QtMessageBoxes.h"
 
 class PictureView;
 class QPushButton;
@@ -20,7 +19,8 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // Without a dialog backend or message boxes the platform's are used.
+    // Without a dialog backend or message boxes the platform's are used. The
+    // boxes also receive the engine's boxes while the window exists.
     explicit frmMain(FileDialogBackend* dialogBackend = nullptr, Routines::MessageBoxes* boxes = nullptr,
                      QWidget* parent = nullptr);
     ~frmMain() override;
@@ -37,13 +37,6 @@ public:
     // The About window while it exists, shown or hidden.
     frmSplash* AboutWindow() const;
 
-    // The work of the file commands, after the dialog. Failures are raised.
-    void OpenBit(const QString& path);
-    void SaveBit(const QString& path);
-    void OpenBMP(const QString& path);
-    void SaveBMP(const QString& path);
-    void OpenNokia(const QString& path);
-
 private slots:
     void cmdOpenBit_Click();
     void cmdSavePic_Click();
@@ -53,15 +46,25 @@ private slots:
     void cmdAbout_Click();
 
 private:
+    // The work of the file commands, after the dialog. What they do not handle
+    // themselves travels up to the command's error trap; Save Bit shows its
+    // own box when the save fails.
+    void OpenBit(const QString& path);
+    void SaveBit(const QString& path);
+    void OpenBMP(const QString& path);
+    void SaveBMP(const QString& path);
+    void OpenNokia(const QString& path);
+
     void RunOpenCommand(const QString& filter, void (frmMain::*work)(const QString&));
     void RunSaveCommand(const QString& proposedName, const QString& defaultExt, const QString& filter,
                         void (frmMain::*work)(const QString&));
     QPushButton* AddButton(const char* name, const QString& caption, const QString& toolTip, int left,
                            int top, void (frmMain::*clicked)());
 
-    std::unique_ptr<FileDialogBackend> ownDialogBackend_;
-    std::unique_ptr<Routines::MessageBoxes> ownBoxes_;
+    QtFileDialogBackend platformDialog_{this};
+    QtMessageBoxes platformBoxes_{this};
     Routines::MessageBoxes& boxes_;
+    const Routines::ScopedMessageBoxes installedBoxes_{boxes_};
     FileDialog cmdfile_;
     QPointer<frmSplash> about_;
 };

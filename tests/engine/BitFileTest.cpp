@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -83,13 +85,28 @@ TEST_P(WrongLengthTest, IsRefusedWithTheBoxAndChangesNothing) {
     EXPECT_EQ(std::count(Routines::BitHex.begin(), Routines::BitHex.end(), "5A"), 576);
 }
 
+// Even a file that may not be read is refused by its length first.
+TEST_F(BitFileTest, AnUnreadableFileOfTheWrongLengthGetsTheBox) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file; the case needs an ordinary user";
+    const auto path = folder / "unreadable.bit";
+    WriteBytes(path, Bytes(575, 0));
+    fs::permissions(path, fs::perms::none);
+    EXPECT_EQ(Routines::LoadBitFile(path), TruthFalse);
+    EXPECT_EQ(boxes.shown, std::vector<ShownBox>{NotBitFileBox});
+    fs::permissions(path, fs::perms::owner_write);
+    WriteBytes(path, Bytes(576, 0));
+    ExpectFailure([&] { Routines::LoadBitFile(path); }, FailureCode::PathAccessError, {path.string()});
+}
+
 INSTANTIATE_TEST_SUITE_P(Lengths, WrongLengthTest,
                          ::testing::Values(0, 575, 577, 1152, std::uintmax_t{4} << 30));
 
 TEST_F(BitFileTest, AMissingFileOrAFolderRaisesAFailureNamingThePath) {
     fs::create_directory(folder / "folder.bit");
+    ASSERT_EQ(::mkfifo((folder / "pipe.bit").c_str(), 0600), 0);
     for (const auto& [name, code] : {std::pair{"missing.bit", FailureCode::FileNotFound},
-                                     std::pair{"folder.bit", FailureCode::PathAccessError}}) {
+                                     std::pair{"folder.bit", FailureCode::PathAccessError},
+                                     std::pair{"pipe.bit", FailureCode::PathAccessError}}) {
         const std::string path = folder / name;
         ExpectFailure([&] { Routines::LoadBitFile(path); }, code, {path});
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <system_error>
 
 #include "Failure.h"
 
@@ -22,6 +23,52 @@ TEST(FailureTest, TheDetailTakesThePlaceholderOfTheTable) {
     EXPECT_EQ(std::string(failure.what()), failure.Description());
     EXPECT_EQ(Failure(FailureCode::Cancelled, "").Number(), 32755);
 }
+
+struct WordingRow {
+    Failure failure;
+    int number;
+    std::string description;
+};
+
+class FailureWordingTest : public ::testing::TestWithParam<WordingRow> {};
+
+// What users read in the error box, word for word.
+TEST_P(FailureWordingTest, KeepsItsNumberAndWords) {
+    EXPECT_EQ(GetParam().failure.Number(), GetParam().number);
+    EXPECT_EQ(GetParam().failure.Description(), GetParam().description);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Builders, FailureWordingTest,
+    ::testing::Values(
+        WordingRow{Routines::MissingFile("/a/x.bit"), 53, "File not found: \"/a/x.bit\""},
+        WordingRow{Routines::FolderNotFile("/a"), 75,
+                   "Path/File access error: \"/a\" is a folder, not a file"},
+        WordingRow{Routines::NotRegularFile("/dev/null"), 75,
+                   "Path/File access error: \"/dev/null\" is not a regular file"},
+        WordingRow{Routines::FailureFromError("/a/x.bit", "cannot write the file",
+                                              std::make_error_code(std::errc::no_space_on_device)),
+                   61, "Disk full: \"/a/x.bit\": cannot write the file (No space left on device)"},
+        WordingRow{Routines::FailureFromError("/a", "cannot read the file",
+                                              std::make_error_code(std::errc::is_a_directory)),
+                   75, "Path/File access error: \"/a\": cannot read the file (Is a directory)"},
+        WordingRow{Routines::FailureFromError("/a", "cannot read the file",
+                                              std::make_error_code(std::errc::io_error)),
+                   57, "Device I/O error: \"/a\": cannot read the file (Input/output error)"},
+        WordingRow{Routines::NotHexadecimal(""), 13,
+                   "Type mismatch: an empty text is not a hexadecimal number"},
+        WordingRow{Routines::NotHexadecimal(std::string(16, 'G')), 13,
+                   "Type mismatch: \"GGGGGGGGGGGGGGGG\" is not a hexadecimal number"},
+        WordingRow{Routines::NotHexadecimal(std::string(17, 'G')), 13,
+                   "Type mismatch: \"GGGGGGGGGGGGGGGG...\" is not a hexadecimal number"},
+        WordingRow{Routines::NotAByte("100"), 6,
+                   "Overflow: the hexadecimal number \"100\" does not fit in a byte"},
+        WordingRow{
+            Routines::LogoFileTooShort("/l.nol", 20, ".nol", 1028), 62,
+            "File too short: \"/l.nol\" holds 20 bytes, too short to be a Nokia logo (a .nol file needs "
+            "at least 1028)"},
+        WordingRow{Routines::PixelOutsideView(0, 48), 5,
+                   "Invalid procedure call or argument: pixel (0, 48)"}));
 
 }  // namespace
 }  // namespace pelorin_test

@@ -35,12 +35,12 @@ public:
     void SetPixel(int x, int y, Routines::Colour colour) override { pixels_[Index(x, y)] = colour; }
     Routines::Colour ReadPixel(int x, int y) const override { return pixels_[Index(x, y)]; }
 
-    // Every pixel that is not white, row by row.
+    // Every set pixel, row by row.
     std::vector<Pixel> DarkPixels() const {
         std::vector<Pixel> dark;
         for (int y = 0; y < Routines::ScreenHeight; ++y)
             for (int x = 0; x < Routines::ScreenWidth; ++x)
-                if (ReadPixel(x, y) != Routines::White) dark.emplace_back(x, y);
+                if (Routines::IsSet(ReadPixel(x, y))) dark.emplace_back(x, y);
         return dark;
     }
 
@@ -122,18 +122,17 @@ protected:
         Routines::NolBuffer.fill(0);
         Routines::NggBuffer.fill(0);
         Routines::NokiaHex.fill("");
-        Routines::SetMessageBoxes(&boxes);
         std::string name = (fs::temp_directory_path() / "pelorin-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(name.data()), nullptr);
         folder = name;
     }
     void TearDown() override {
-        Routines::SetMessageBoxes(nullptr);
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
 
     RecordingBoxes boxes;
+    Routines::ScopedMessageBoxes installedBoxes{boxes};
     fs::path folder;
 };
 

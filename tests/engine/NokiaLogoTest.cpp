@@ -1,8 +1,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -108,6 +110,23 @@ TEST_P(NokiaLogoTest, MissingAndShortFilesAreRefusedAndChangeNothing) {
     EXPECT_EQ(Routines::NggBuffer, ngg);
     EXPECT_EQ(Routines::NokiaHex, hex);
     EXPECT_EQ(Routines::ImageBits, "unchanged");
+}
+
+// A folder, a pipe or a device is refused as such, without waiting for a
+// writer to the pipe and without reading anything.
+TEST_P(NokiaLogoTest, AnythingButARegularFileIsRefused) {
+    const auto& [extension, headerSize, load] = GetParam();
+    const std::string folderPath = folder / ("folder" + extension);
+    const std::string pipePath = folder / ("pipe" + extension);
+    const std::string devicePath = folder / ("device" + extension);
+    fs::create_directory(folderPath);
+    ASSERT_EQ(::mkfifo(pipePath.c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", devicePath);
+    for (const auto& [path, words] :
+         {std::pair{folderPath, "is a folder, not a file"}, std::pair{pipePath, "is not a regular file"},
+          std::pair{devicePath, "is not a regular file"}}) {
+        ExpectFailure([&] { load(path); }, Routines::FailureCode::PathAccessError, {path, words});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, NokiaLogoTest, ::testing::Values(Nol, Ngg),

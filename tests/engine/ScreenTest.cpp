@@ -64,5 +64,48 @@ TEST_F(ScreenTest, DrawingThenSamplingGivesBackTheSameText) {
     EXPECT_EQ(Routines::SaveBits, bits);
 }
 
+// Every bit index names its own pixel, and every pixel its own index.
+TEST(ScreenLayoutTest, BitIndexAndPixelMapOneToOne) {
+    std::vector<bool> seen(ScreenBitCount, false);
+    for (int y = 0; y < Routines::ScreenHeight; ++y) {
+        for (int x = 0; x < Routines::ScreenWidth; ++x) {
+            const std::size_t index = Routines::BitOfPoint(x, y);
+            ASSERT_LT(index, ScreenBitCount);
+            EXPECT_FALSE(seen[index]) << x << ", " << y;
+            seen[index] = true;
+            const Routines::ScreenPoint point = Routines::PointOfBit(index);
+            EXPECT_EQ(Pixel(point.x, point.y), Pixel(x, y));
+        }
+    }
+}
+
+// Counts how often the whole picture is read.
+struct CountingView : FakeView {
+    void ReadScreen(Routines::ScreenPixels& pixels) const override {
+        ++screenReads;
+        FakeView::ReadScreen(pixels);
+    }
+    mutable int screenReads = 0;
+};
+
+// Any colours: each character is the colour rule applied to its pixel, and
+// the view is read once.
+TEST_F(ScreenTest, SamplingReadsTheViewOnceAndAppliesTheColourRuleToEveryPixel) {
+    std::mt19937 random(48);
+    CountingView view;
+    for (int i = 0; i < 3000; ++i) {
+        const auto colour = static_cast<Routines::Colour>(random() % 2 == 0 ? random() : 0xFFFFFF);
+        view.SetPixel(static_cast<int>(random() % 96), static_cast<int>(random() % 48), colour);
+    }
+    std::string expected(ScreenBitCount, '?');
+    for (int y = 0; y < Routines::ScreenHeight; ++y)
+        for (int x = 0; x < Routines::ScreenWidth; ++x)
+            expected[Routines::BitOfPoint(x, y)] = Routines::IsSet(view.ReadPixel(x, y)) ? '1' : '0';
+
+    Routines::SampleScreen(view);
+    EXPECT_EQ(Routines::SaveBits, expected);
+    EXPECT_EQ(view.screenReads, 1);
+}
+
 }  // namespace
 }  // namespace pelorin_test

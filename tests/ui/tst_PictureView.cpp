@@ -2,7 +2,33 @@
 
 #include "Failure.h"
 #include "PictureView.h"
+#include "Routines.h"
 #include "TestSupport.h"
+
+namespace {
+
+// Every third pixel of a diagonal pattern.
+Routines::ScreenMask Pattern() {
+    Routines::ScreenMask mask{};
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x) mask[Routines::PixelIndex(x, y)] = (x + 2 * y) % 3 == 0;
+    return mask;
+}
+
+// Counts the paint events that reach the view.
+class CountingView : public PictureView {
+public:
+    using PictureView::PictureView;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        ++paints;
+        PictureView::paintEvent(event);
+    }
+};
+
+}  // namespace
 
 class PictureViewTest : public QObject {
     Q_OBJECT
@@ -73,6 +99,59 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(view->grab().toImage().convertToFormat(QImage::Format_RGB32), view->PersistentImage());
+    }
+
+    // The whole-screen calls the engine makes give what the pixel calls give,
+    // also over a background picture and with the composed image cached.
+    void wholeScreenCallsMatchPixelCalls_data() {
+        QTest::addColumn<bool>("withPicture");
+        QTest::addColumn<bool>("readFirst");
+        QTest::newRow("plain") << false << false;
+        QTest::newRow("plain, read before drawing") << false << true;
+        QTest::newRow("over a picture") << true << false;
+        QTest::newRow("over a picture, read before drawing") << true << true;
+    }
+
+    void wholeScreenCallsMatchPixelCalls() {
+        QFETCH(bool, withPicture);
+        QFETCH(bool, readFirst);
+        PictureView whole;
+        PictureView single;
+        for (PictureView* view : {&whole, &single}) {
+            if (withPicture)
+                view->SetBackgroundPicture(
+                    Picture({40, 60}, [](int x, int y) { return qRgb(x * 6, y * 4, 90); }));
+            view->SetPixel(1, 1, 0x00FF00);
+            if (readFirst) view->ReadPixel(0, 0);
+        }
+        const Routines::ScreenMask mask = Pattern();
+        whole.SetBlackPixels(mask);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 96; ++x)
+                if (mask[Routines::PixelIndex(x, y)]) single.SetPixel(x, y, Routines::Black);
+        QCOMPARE(whole.PersistentImage(), single.PersistentImage());
+
+        Routines::ScreenPixels pixels{};
+        whole.ReadScreen(pixels);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 96; ++x) QCOMPARE(pixels[Routines::PixelIndex(x, y)], single.ReadPixel(x, y));
+    }
+
+    // Each drawing command is shown, however many pixels it sets.
+    void everyDrawingCommandIsRepainted() {
+        QWidget window;
+        auto* view = new CountingView(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char pixel : {'1', '0', '1'}) {
+            const int before = view->paints;
+            Routines::ImageBits = std::string(Routines::ScreenBitCount, pixel);
+            Routines::DrawScreen(*view);
+            QTRY_VERIFY(view->paints > before);
+            const QRgb shown = pixel == '1' ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+            QCOMPARE(view->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                     Picture({96, 48}, [&](int, int) { return shown; }));
+        }
     }
 
     void denseScreenKeepsSharpLogicalPixels() {

@@ -250,6 +250,19 @@ private slots:
         QCOMPARE(f_->boxes.shown[0].icon, Routines::BoxIcon::Critical);
     }
 
+    // Another main window that comes and goes takes the engine's boxes only while it exists.
+    void engineBoxesStayWithTheWindowWhenAnotherCloses() {
+        {
+            ScriptedDialog otherDialog;
+            RecordingBoxes otherBoxes;
+            frmMain other(&otherDialog, &otherBoxes);
+        }
+        WriteBytes(f_->Path("short.bit"), QByteArray(575, '\0'));
+        f_->Click(f_->window.cmdOpenBit, "short.bit");
+        QCOMPARE(f_->boxes.shown.size(), 1u);
+        QCOMPARE(f_->boxes.shown[0].text, QStringLiteral("This is not a valid .bit file"));
+    }
+
     void bitmapThenBitThenSaveBitCountsBoth() {
         // Red in columns 0-9 from the bitmap, black in columns 50-59 from the .bit file.
         QVERIFY(Picture({96, 48}, [](int x, int) {
