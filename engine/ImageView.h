@@ -14,9 +14,6 @@ inline constexpr Colour Black = 0x000000;
 // The colour rule: only pure white is clear; every other colour is a set pixel.
 constexpr bool IsSet(Colour colour) { return (colour & 0xFFFFFF) != White; }
 
-// The colour rule: only pure white is clear; every other colour is a set pixel.
-constexpr bool IsSet(Colour colour) { return (colour & 0xFFFFFF) != White; }
-
 // The whole screen's colours, and which of its pixels a drawing sets, row by
 // row from the top-left corner (see PixelIndex).
 using ScreenPixels = std::array<Colour, ScreenPixelCount>;

@@ -12,8 +12,6 @@ namespace Routines {
 
 namespace {
 
-constexpr int ScreenPixelCount = ScreenWidth * ScreenHeight;
-
 std::size_t Index(int x, int y, int width) { return static_cast<std::size_t>(y) * width + x; }
 
 // One neighbour that receives a share of a pixel's error.
