@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Pelorin needs, if any is missing.
 # This is the one list of them. With --docs it also installs what the
-# screenshot script needs.
+# screenshot script needs, with --fuzz what the fuzz script needs.
 set -euo pipefail
 
 packages=(
@@ -15,7 +15,11 @@ packages=(
 docs_packages=(
   imagemagick                      # screenshots of the window for the README
 )
+fuzz_packages=(
+  clang-14 libclang-rt-14-dev      # scripts/fuzz.sh: libFuzzer and the sanitizers
+)
 [[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
+[[ "${1:-}" == "--fuzz" ]] && packages+=("${fuzz_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs each for the given seconds (60 by
+# default), starting from its committed seed corpus. New inputs go to
+# build/fuzz/corpus/<target>; whatever a target finds is written to
+# build/fuzz/findings/ and stops the script.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+scripts/setup.sh --fuzz
+scripts/build.sh fuzz
+for target in bit nokia picture; do
+  corpus="build/fuzz/corpus/$target"
+  findings="build/fuzz/findings/$target/"
+  mkdir -p "$corpus" "$findings"
+  echo "== fuzz_$target for $seconds s"
+  # 64 MiB is what opening any one file may cost; 1 s is far beyond any real one.
+  build/fuzz/tests/fuzz/"fuzz_$target" -max_total_time="$seconds" -timeout=1 -malloc_limit_mb=64 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings" \
+    "$corpus" "tests/fuzz/corpus/$target"
+done
