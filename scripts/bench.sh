@@ -7,3 +7,4 @@ scripts/build.sh bench
 for benchmark in build/bench/bench/*_bench; do
   "$benchmark" "$@"
 done
+build/bench/bench/hostile_figures tests/hostile/picture

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <malloc.h>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <QCryptographicHash>
@@ -52,14 +53,21 @@ private:
         std::vector<Routines::Colour>(Routines::ScreenWidth * Routines::ScreenHeight, Routines::White);
 };
 
-// One folder per process for the files the loaders read.
+// One folder per process for the files the loaders read, removed at exit.
 const fs::path& WorkFolder() {
-    static const fs::path folder = [] {
-        std::string name = (fs::temp_directory_path() / "pelorin-fuzz-XXXXXX").string();
-        Require(::mkdtemp(name.data()) != nullptr, "cannot make a work folder");
-        return fs::path(name);
-    }();
-    return folder;
+    static const struct Folder {
+        Folder() {
+            std::string name = (fs::temp_directory_path() / "pelorin-fuzz-XXXXXX").string();
+            Require(::mkdtemp(name.data()) != nullptr, "cannot make a work folder");
+            path = name;
+        }
+        ~Folder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+        fs::path path;
+    } folder;
+    return folder.path;
 }
 
 fs::path WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
