@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs each for the given seconds (60 by
-# default), starting from its committed seed corpus. New inputs go to
+# default), starting from its committed seed corpus
+# and the hostile corpus. New inputs go to
 # build/fuzz/corpus/<target>; whatever a target finds is written to
-# build/fuzz/findings/ and stops the script.
+# build/fuzz/findings/ and stops the script. Last, the plain build replays the
+# picture corpus the fuzzing grew through the same checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -19,5 +21,11 @@ for target in bit nokia picture; do
   # 64 MiB is what opening any one file may cost; 1 s is far beyond any real one.
   build/fuzz/tests/fuzz/"fuzz_$target" -max_total_time="$seconds" -timeout=1 -malloc_limit_mb=64 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings" \
-    "$corpus" "tests/fuzz/corpus/$target"
+    "$corpus" "tests/fuzz/corpus/$target" "tests/hostile/$target"
 done
+# Under the address sanitizer fresh memory is always filled alike, so whether
+# a picture's pixels depend on it is checked afterwards, in the plain build,
+# over everything the picture target kept.
+scripts/build.sh default
+build/default/tests/fuzz/pelorin_replay picture build/fuzz/corpus/picture 2>build/fuzz/replay.log \
+  || { tail -n 3 build/fuzz/replay.log; exit 1; }
