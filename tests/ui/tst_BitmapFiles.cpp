@@ -97,6 +97,19 @@ QByteArray Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
+// What a row puts at its path before the test reads or writes there.
+using MakeAt = std::function<void(const QString&)>;
+void MakeNothing(const QString&) {}
+void MakePipe(const QString& path) { QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0); }
+void MakeFolder(const QString& path) { QVERIFY(QDir().mkdir(path)); }
+
+// The columns of the tables that put something at a path.
+void AddTargetColumns() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<MakeAt>("make");
+    QTest::addColumn<Routines::FailureCode>("code");
+}
+
 // The failure that reading raises, if any.
 std::optional<Routines::Failure> ReadFailure(const QString& path) {
     try {
@@ -238,21 +251,17 @@ private slots:
 
     // Nothing that could block is opened: a pipe with no writer is refused at once.
     void onlyRegularFilesAreRead_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<std::function<void(const QString&)>>("make");
-        QTest::addColumn<Routines::FailureCode>("code");
-        QTest::newRow("named pipe") << "pipe.bmp" << std::function([](const QString& path) {
-            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
-        }) << Routines::FailureCode::PathAccessError;
+        AddTargetColumns();
+        QTest::newRow("named pipe") << "pipe.bmp" << MakeAt(MakePipe)
+                                    << Routines::FailureCode::PathAccessError;
         QTest::newRow("device through a link")
-            << "null.bmp" << std::function([](const QString& path) { QFile::link("/dev/null", path); })
+            << "null.bmp" << MakeAt([](const QString& path) { QFile::link("/dev/null", path); })
             << Routines::FailureCode::PathAccessError;
-        QTest::newRow("folder") << "folder.bmp"
-                                << std::function([](const QString& path) { QDir().mkdir(path); })
+        QTest::newRow("folder") << "folder.bmp" << MakeAt(MakeFolder)
                                 << Routines::FailureCode::PathAccessError;
-        QTest::newRow("missing") << "missing.bmp" << std::function([](const QString&) {})
+        QTest::newRow("missing") << "missing.bmp" << MakeAt(MakeNothing)
                                  << Routines::FailureCode::FileNotFound;
-        QTest::newRow("larger than any picture") << "huge.bmp" << std::function([](const QString& path) {
+        QTest::newRow("larger than any picture") << "huge.bmp" << MakeAt([](const QString& path) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write("BM") == 2 && file.resize(9 << 20));
         }) << Routines::FailureCode::InvalidPicture;
@@ -260,7 +269,7 @@ private slots:
 
     void onlyRegularFilesAreRead() {
         QFETCH(QString, name);
-        QFETCH(std::function<void(const QString&)>, make);
+        QFETCH(MakeAt, make);
         QFETCH(Routines::FailureCode, code);
         const QString path = dir_.filePath(name);
         make(path);
@@ -272,28 +281,24 @@ private slots:
 
     // Save BMP refuses what Save Bit refuses, with the same number and description.
     void bothSavesRefuseTheSameTargets_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<std::function<void(const QString&)>>("make");
-        QTest::addColumn<Routines::FailureCode>("code");
-        QTest::newRow("named pipe") << "save_pipe.bmp" << std::function([](const QString& path) {
-            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
-        }) << Routines::FailureCode::PathAccessError;
-        QTest::newRow("loop of links") << "loop.bmp" << std::function([](const QString& path) {
+        AddTargetColumns();
+        QTest::newRow("named pipe") << "save_pipe.bmp" << MakeAt(MakePipe)
+                                    << Routines::FailureCode::PathAccessError;
+        QTest::newRow("loop of links") << "loop.bmp" << MakeAt([](const QString& path) {
             QFile::link(path + ".other", path);
             QFile::link(path, path + ".other");
         }) << Routines::FailureCode::PathAccessError;
-        QTest::newRow("folder") << "save_folder.bmp"
-                                << std::function([](const QString& path) { QDir().mkdir(path); })
+        QTest::newRow("folder") << "save_folder.bmp" << MakeAt(MakeFolder)
                                 << Routines::FailureCode::PathAccessError;
-        QTest::newRow("name too long") << QString(300, 'n') << std::function([](const QString&) {})
-                                       << Routines::FailureCode::PathAccessError;
-        QTest::newRow("missing folder") << "missing/picture.bmp" << std::function([](const QString&) {})
-                                        << Routines::FailureCode::FileNotFound;
+        QTest::newRow("name too long")
+            << QString(300, 'n') << MakeAt(MakeNothing) << Routines::FailureCode::PathAccessError;
+        QTest::newRow("missing folder")
+            << "missing/picture.bmp" << MakeAt(MakeNothing) << Routines::FailureCode::FileNotFound;
     }
 
     void bothSavesRefuseTheSameTargets() {
         QFETCH(QString, name);
-        QFETCH(std::function<void(const QString&)>, make);
+        QFETCH(MakeAt, make);
         QFETCH(Routines::FailureCode, code);
         const QString path = dir_.filePath(name);
         make(path);
