@@ -239,7 +239,12 @@ QImage DecodePaletteBitmap(const QByteArray& bytes, const QString& name) {
         if (header.compression != Uncompressed && header.compression != Bitfields) {
             Refuse(name, QStringLiteral("bitmap compression %1 is not supported").arg(header.compression));
         }
-        CheckUncompressedLength(header, header.dataOffset, bytes.size(), name);
+        // Qt reads the colour masks that follow a 40-byte header, and the pixel
+        // data from the offset only where that lies further on.
+        const qint64 masks =
+            header.compression == Bitfields && header.paletteOffset == FileHeaderSize + 40 ? 12 : 0;
+        CheckUncompressedLength(header, std::max(header.dataOffset, header.paletteOffset + masks),
+                                bytes.size(), name);
         return {};
     }
     if (header.bitCount != 1 && header.bitCount != 4 && header.bitCount != 8) {

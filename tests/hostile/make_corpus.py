@@ -212,6 +212,8 @@ def main():
     write(h, "refused_rle8_claims_30000_square.bmp", bitmap(30000, 30000, 8, b"\0\1", GREYS256,
                                                                       compression=1))
     write(h, "refused_24bit_data_cut_short.bmp", bitmap(96, 48, 24, b"\x80" * (96 * 3 * 47)))
+    write(h, "refused_32bit_no_data_offset_data_cut_short.bmp",
+          bitmap(8, 8, 32, b"\x80" * (32 * 7), data_offset=0))
     write(h, "refused_info_header_cut_short.bmp", bitmap(13, 7, 24, b"\0" * 300)[:30])
     write(h, "refused_jpeg_compression_in_a_bitmap.bmp", bitmap(4, 4, 24, b"\xff\xd8\xff" + b"\0" * 64,
                                                                 compression=4))
