@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++            # the build
   qt6-base-dev                     # Qt 6 Widgets and Qt Test
+  zlib1g-dev                       # checking a PNG's image data before Qt reads it
   libgtest-dev                     # GoogleTest
   libbenchmark-dev                 # Google Benchmark
   xvfb openbox xdotool x11-utils   # the end-to-end test in a real window

@@ -1,8 +1,12 @@
 #include "PictureFormats.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <vector>
+#include <zlib.h>
 
 #include <QList>
 #include <QtEndian>
@@ -36,6 +40,13 @@ private:
     const QByteArray& bytes_;
     const QString& name_;
 };
+
+// A size as a header declares it, which may lie beyond what QSize holds.
+void CheckDeclaredSize(qint64 width, qint64 height, const QString& name) {
+    CheckSize(QSize(static_cast<int>(std::min<qint64>(width, LargestSide + 1)),
+                    static_cast<int>(std::min<qint64>(height, LargestSide + 1))),
+              name);
+}
 
 struct BitmapHeader {
     qint64 dataOffset = 0;
@@ -76,9 +87,7 @@ BitmapHeader ReadBitmapHeader(const QByteArray& bytes, const QString& name) {
         Refuse(name,
                QStringLiteral("bitmap size %1 x %2 is not sensible").arg(header.width).arg(header.height));
     }
-    CheckSize(QSize(static_cast<int>(std::min<qint64>(header.width, LargestSide + 1)),
-                    static_cast<int>(std::min<qint64>(header.height, LargestSide + 1))),
-              name);
+    CheckDeclaredSize(header.width, header.height, name);
     if (header.bitCount == 0 || header.bitCount > 32) {
         Refuse(name, QStringLiteral("bitmap has %1 bits per pixel").arg(header.bitCount));
     }
@@ -175,6 +184,59 @@ void DecodeRunLength(const QByteArray& bytes, const BitmapHeader& header, qint64
             x += value;
             at += runBytes + runBytes % 2;
         }
+    }
+}
+
+// The bytes a PNG's image data must inflate to: a filter byte and the packed
+// pixels of every row, of each of the seven passes when interlaced.
+qint64 PngImageBytes(qint64 width, qint64 height, int bitsPerPixel, bool interlaced) {
+    const auto passBytes = [&](qint64 left, qint64 top, qint64 stepX, qint64 stepY) -> qint64 {
+        const qint64 columns = width > left ? (width - left + stepX - 1) / stepX : 0;
+        const qint64 rows = height > top ? (height - top + stepY - 1) / stepY : 0;
+        return columns == 0 ? 0 : rows * (1 + (columns * bitsPerPixel + 7) / 8);
+    };
+    if (!interlaced) return passBytes(0, 0, 1, 1);
+    return passBytes(0, 0, 8, 8) + passBytes(4, 0, 8, 8) + passBytes(0, 4, 4, 8) + passBytes(2, 0, 4, 4) +
+           passBytes(0, 2, 2, 4) + passBytes(1, 0, 2, 2) + passBytes(0, 1, 1, 2);
+}
+
+// The PNG library inflates all of the image data, also what lies beyond the
+// picture, so a few megabytes of it could cost seconds. It is inflated here
+// first, into a small buffer and no further than the picture needs.
+void CheckPngImageData(const QByteArray& header, const std::vector<QByteArrayView>& imageData,
+                       const QString& name) {
+    if (header.size() != 13) Refuse(name, QStringLiteral("PNG header missing"));
+    const qint64 width = qFromBigEndian<quint32>(header.constData());
+    const qint64 height = qFromBigEndian<quint32>(header.constData() + 4);
+    CheckDeclaredSize(width, height, name);
+    const int bitDepth = static_cast<std::uint8_t>(header[8]);
+    const int colourType = static_cast<std::uint8_t>(header[9]);
+    static const std::map<int, int> channels{{0, 1}, {2, 3}, {3, 1}, {4, 2}, {6, 4}};
+    if (!channels.contains(colourType) || bitDepth == 0 || bitDepth > 16) {
+        Refuse(name, QStringLiteral("PNG colour type %1 at %2 bits").arg(colourType).arg(bitDepth));
+    }
+    const qint64 needed = PngImageBytes(width, height, bitDepth * channels.at(colourType), header[12] != 0);
+
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) Refuse(name, QStringLiteral("not enough memory to check the PNG data"));
+    std::array<Bytef, 64 * 1024> sink;
+    qint64 inflated = 0;
+    int result = Z_OK;
+    for (const QByteArrayView data : imageData) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        stream.avail_in = static_cast<uInt>(data.size());
+        while (stream.avail_in > 0 && result == Z_OK && inflated <= needed) {
+            stream.next_out = sink.data();
+            stream.avail_out = sink.size();
+            result = inflate(&stream, Z_NO_FLUSH);
+            inflated += static_cast<qint64>(sink.size() - stream.avail_out);
+        }
+    }
+    inflateEnd(&stream);
+    // Image data that is damaged or cut short is left for the PNG library to report.
+    if (inflated > needed) {
+        Refuse(name, QStringLiteral("PNG image data inflates to more than the %1 bytes the picture holds")
+                         .arg(needed));
     }
 }
 
@@ -280,6 +342,8 @@ QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name) {
     constexpr qint64 signatureSize = 8;
     constexpr qint64 chunkOverhead = 12;  // length, type, checksum
     QByteArray kept = bytes.left(signatureSize);
+    QByteArray header;
+    std::vector<QByteArrayView> imageData;
     qint64 at = signatureSize;
     while (true) {
         if (at + chunkOverhead > bytes.size()) Refuse(name, QStringLiteral("PNG data cut short"));
@@ -290,10 +354,15 @@ QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name) {
                              .arg(QString::fromLatin1(type.toPercentEncoding()))
                              .arg(length));
         }
+        const QByteArrayView data(bytes.constData() + at + 8, length);
+        if (type == "IHDR") header = data.toByteArray();
+        if (type == "IDAT") imageData.push_back(data);
         if (essential.contains(type)) kept += bytes.mid(at, chunkOverhead + length);
         at += chunkOverhead + length;
-        if (type == "IEND") return kept;
+        if (type == "IEND") break;
     }
+    CheckPngImageData(header, imageData, name);
+    return kept;
 }
 
 void CheckJpegScans(const QByteArray& bytes, const QString& name) {

@@ -78,9 +78,24 @@ def chunk(kind, data, length=None):
     return struct.pack(">I", declared) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
-def png(width, height, rows_bytes=None, extra_before_end=b"", declared_size=None):
+ADAM7 = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+
+
+def interlaced_rows(width, height, grey):
+    """8-bit grey rows of the seven passes, each row with filter byte 0."""
+    out = b""
+    for left, top, step_x, step_y in ADAM7:
+        columns = range(left, width, step_x)
+        if not columns:
+            continue
+        for y in range(top, height, step_y):
+            out += b"\0" + bytes(grey(x, y) for x in columns)
+    return out
+
+
+def png(width, height, rows_bytes=None, extra_before_end=b"", declared_size=None, interlaced=False):
     w, h = declared_size or (width, height)
-    ihdr = chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 0))
+    ihdr = chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 1 if interlaced else 0))
     if rows_bytes is None:
         rows_bytes = b"".join(b"\0" + bytes((x * 255 // max(width - 1, 1) for x in range(width)))
                               for _ in range(height))
@@ -171,6 +186,8 @@ def main():
     write(pictures, "rle4_runs_and_literals.bmp",
           bitmap(8, 2, 4, bytes([8, 0x1F, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 0, 1]), GREYS, compression=2))
     write(pictures, "gradient.png", png(16, 4))
+    write(pictures, "interlaced.png",
+          png(13, 7, rows_bytes=interlaced_rows(13, 7, lambda x, y: x * 19 + y), interlaced=True))
     write(pictures, "checkered.gif", gif(6, 4, [checkered(i % 6, i // 6) for i in range(24)]))
     write(pictures, "checkered.pbm", b"P1\n4 2\n0 1 0 1\n1 0 1 0\n")
     write(pictures, "raw.pgm", b"P5 3 2 255\n" + bytes([0, 128, 255, 255, 128, 0]))
@@ -225,11 +242,14 @@ def main():
     write(h, "refused_png_claims_40000_square.png", png(8, 8, declared_size=(40000, 40000)))
     write(h, "refused_png_claims_20000_square_pixels.png", png(8, 8, declared_size=(20000, 20000)))
     write(h, "refused_png_without_end.png", png(8, 8)[:-12])
+    write(h, "shown_png_interlaced_smaller_than_a_pass.png",
+          png(3, 2, rows_bytes=interlaced_rows(3, 2, lambda x, y: 200 - x * 50 - y), interlaced=True))
+    write(h, "png_idat_cut_short.png", png(8, 8)[:45] + png(8, 8)[-12:])
     bomb = chunk(b"zTXt", b"Comment\0\0" + zlib.compress(b"\0" * (200 << 20), 9))
     write(h, "shown_png_text_inflating_to_200mib.png", png(8, 8, extra_before_end=bomb))
     write(h, "shown_png_profile_inflating_to_200mib.png",
           png(8, 8, extra_before_end=chunk(b"iCCP", b"p\0\0" + zlib.compress(b"\0" * (200 << 20), 9))))
-    write(h, "shown_png_idat_inflating_far_past_the_picture.png",
+    write(h, "refused_png_idat_inflating_far_past_the_picture.png",
           png(8, 8, rows_bytes=(b"\0" + b"\x80" * 8) * 8 + b"\0" * (64 << 20)))
     # GIF, JPEG and the text formats claiming sizes they do not hold.
     write(h, "refused_gif_screen_65535_square.gif", gif(2, 2, [0, 1, 1, 0], screen=(65535, 65535)))
