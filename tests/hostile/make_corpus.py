@@ -214,6 +214,7 @@ def main():
           bitmap(4, 2, 4, bytes([0, 12, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0, 1]), GREYS, compression=2))
     write(h, "shown_rle8_runs_past_the_edge_for_every_row.bmp",
           bitmap(3, 2000, 8, bytes([255, 9]) * 20000, GREYS256, compression=1))
+    write(h, "shown_rle8_2048_square_at_the_pixel_limit.bmp", bitmap(2048, 2048, 8, b"\0\1", GREYS256, compression=1))
     # Palettes larger than the depth can address.
     write(h, "shown_1bit_claims_300_colours.bmp",
           bitmap(13, 7, 1, rows(13, 7, 1, checkered), GREYS256[:255] + [(0, 0, 0)] * 45, colours_used=300))
@@ -242,6 +243,7 @@ def main():
     write(h, "refused_png_claims_40000_square.png", png(8, 8, declared_size=(40000, 40000)))
     write(h, "refused_png_claims_20000_square_pixels.png", png(8, 8, declared_size=(20000, 20000)))
     write(h, "refused_png_without_end.png", png(8, 8)[:-12])
+    write(h, "shown_png_2048_square_at_the_pixel_limit.png", png(2048, 2048, rows_bytes=bytes(2049 * 2048)))
     write(h, "shown_png_interlaced_smaller_than_a_pass.png",
           png(3, 2, rows_bytes=interlaced_rows(3, 2, lambda x, y: 200 - x * 50 - y), interlaced=True))
     write(h, "png_idat_cut_short.png", png(8, 8)[:45] + png(8, 8)[-12:])
