@@ -175,11 +175,12 @@ fs::path NameUnnamedFile(int descriptor, const Target& target) {
     const std::string action = "cannot give the new file its name";
     if (!target.exists) {
         if (link(target.path)) return target.path;
-        // Someone created the file since we looked: it is replaced like any other.
+        // A file appeared under the name since the lstat: it is replaced by the rename.
         if (errno != EEXIST) throw FailureFromError(target.path, action, LastError());
     }
     return FirstFreeName(target.path, action, link);
 }
+
 }  // namespace
 
 std::uintmax_t FileLength(const std::string& path) {
