@@ -268,11 +268,8 @@ private slots:
     }
 
     void onlyRegularFilesAreRead() {
-        QFETCH(QString, name);
-        QFETCH(MakeAt, make);
         QFETCH(Routines::FailureCode, code);
-        const QString path = dir_.filePath(name);
-        make(path);
+        const QString path = PreparedTarget();
         const auto failure = ReadFailure(path);
         QVERIFY(failure);
         QCOMPARE(failure->Code(), code);
@@ -297,11 +294,8 @@ private slots:
     }
 
     void bothSavesRefuseTheSameTargets() {
-        QFETCH(QString, name);
-        QFETCH(MakeAt, make);
         QFETCH(Routines::FailureCode, code);
-        const QString path = dir_.filePath(name);
-        make(path);
+        const QString path = PreparedTarget();
         const QStringList before =
             QDir(dir_.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
         std::optional<Routines::Failure> bmp;
@@ -324,6 +318,15 @@ private slots:
     }
 
 private:
+    // The row's path, with what the row puts there.
+    QString PreparedTarget() {
+        QFETCH(QString, name);
+        QFETCH(MakeAt, make);
+        const QString path = dir_.filePath(name);
+        make(path);
+        return path;
+    }
+
     QTemporaryDir dir_;
 };
 
