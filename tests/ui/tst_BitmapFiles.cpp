@@ -156,7 +156,7 @@ private slots:
             "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x08\0\0\0\x08\x08\0\0\0\0----"
             "\x80\0\0\0tEXtComment",
             8 + 25 + 15);
-        QTest::newRow("unknown format") << QByteArray("\0\0\1\0\1\0 an icon", 16);
+        QTest::newRow("unknown format") << QByteArray("\0\0\1\0\1\0 an icon", 14);
     }
 
     void refusedWithTheReason() {
