@@ -17,6 +17,7 @@ namespace PictureFormats {
 namespace {
 
 constexpr qint64 FileHeaderSize = 14;
+constexpr qint64 LargestPngImageBytes = 8 * 1024 * 1024;
 constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t Uncompressed = 0;
 constexpr std::uint32_t RunLength8 = 1;
@@ -216,6 +217,14 @@ void CheckPngImageData(const QByteArray& header, const std::vector<QByteArrayVie
         Refuse(name, QStringLiteral("PNG colour type %1 at %2 bits").arg(colourType).arg(bitDepth));
     }
     const qint64 needed = PngImageBytes(width, height, bitDepth * channels.at(colourType), header[12] != 0);
+    // Deep pixels cost the PNG library and Qt time in proportion to their
+    // bytes: at 16 bits a channel the pixel limit alone would allow half a
+    // second's work.
+    if (needed > LargestPngImageBytes) {
+        Refuse(name, QStringLiteral("PNG image data of %1 bytes is more than %2")
+                         .arg(needed)
+                         .arg(LargestPngImageBytes));
+    }
 
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) Refuse(name, QStringLiteral("not enough memory to check the PNG data"));

@@ -93,9 +93,10 @@ def interlaced_rows(width, height, grey):
     return out
 
 
-def png(width, height, rows_bytes=None, extra_before_end=b"", declared_size=None, interlaced=False):
+def png(width, height, rows_bytes=None, extra_before_end=b"", declared_size=None, interlaced=False,
+        depth=8, colour_type=0):
     w, h = declared_size or (width, height)
-    ihdr = chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 1 if interlaced else 0))
+    ihdr = chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, colour_type, 0, 0, 1 if interlaced else 0))
     if rows_bytes is None:
         rows_bytes = b"".join(b"\0" + bytes((x * 255 // max(width - 1, 1) for x in range(width)))
                               for _ in range(height))
@@ -244,6 +245,10 @@ def main():
     write(h, "refused_png_claims_20000_square_pixels.png", png(8, 8, declared_size=(20000, 20000)))
     write(h, "refused_png_without_end.png", png(8, 8)[:-12])
     write(h, "shown_png_2048_square_at_the_pixel_limit.png", png(2048, 2048, rows_bytes=bytes(2049 * 2048)))
+    write(h, "refused_png_16bit_rgba_2048_square_beyond_the_data_limit.png",
+          png(2048, 2048, rows_bytes=bytes((1 + 2048 * 8) * 2048), depth=16, colour_type=6))
+    write(h, "shown_png_16bit_rgba_1023_square_at_the_data_limit.png",
+          png(1023, 1023, rows_bytes=bytes((1 + 1023 * 8) * 1023), depth=16, colour_type=6))
     write(h, "shown_png_interlaced_smaller_than_a_pass.png",
           png(3, 2, rows_bytes=interlaced_rows(3, 2, lambda x, y: 200 - x * 50 - y), interlaced=True))
     write(h, "png_idat_cut_short.png", png(8, 8)[:45] + png(8, 8)[-12:])
