@@ -37,7 +37,8 @@ QImage DecodePaletteBitmap(const QByteArray& bytes, const QString& name);
 // The PNG with only the chunks that define its pixels (header, palette,
 // transparency, image data, end): a chunk that claims more bytes than the
 // file holds is refused, and text, profiles and other extras, which the PNG
-// library would inflate into memory, never reach it.
+// library would inflate into memory, never reach it. Image data that
+// inflates past what the picture needs, or beyond 8 MiB, is refused too.
 QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name);
 
 // Refuses a JPEG with more scans than any real encoder writes; each scan of a
