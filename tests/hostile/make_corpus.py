@@ -132,15 +132,15 @@ def gif(width, height, pixels, screen=None, cut=None):
             + b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02" + blocks + b"\x00\x3b")
 
 
-def jpeg(progressive):
-    """A small JPEG made by ImageMagick from a gradient, or None without it."""
+def jpeg(progressive, size="24x16"):
+    """A JPEG made by ImageMagick from a gradient, or None without it."""
     convert = shutil.which("convert")
     if not convert:
         return None
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "seed.jpg")
         options = ["-interlace", "JPEG"] if progressive else []
-        subprocess.run([convert, "-size", "24x16", "gradient:white-black", *options, "-strip", path], check=True)
+        subprocess.run([convert, "-size", size, "gradient:white-black", *options, "-strip", path], check=True)
         with open(path, "rb") as f:
             return f.read()
 
@@ -263,6 +263,9 @@ def main():
     write(h, "gif_lzw_data_cut_short.gif", gif(16, 16, [checkered(i % 16, i // 16) for i in range(256)], cut=20))
     write(h, "gif_frame_smaller_than_the_screen.gif", gif(2, 2, [0, 1, 1, 0], screen=(40, 30)))
     write(h, "refused_jpeg_with_1000_scans.jpg", b"\xff\xd8\xff\xe0" + b"\xff\xda\x00\x02" * 1000 + b"\xff\xd9")
+    data = jpeg(True, "2048x2048")
+    if data:
+        write(h, "shown_jpeg_progressive_2048_square_at_the_pixel_limit.jpg", data)
     write(h, "refused_ppm_claims_30000_square.ppm", b"P6\n30000 30000\n255\n" + b"\0" * 64)
     write(h, "refused_pbm_raw_data_cut_short.pbm", b"P4\n64 64\n" + b"\xaa" * 100)
     write(h, "pgm_ascii_data_cut_short.pgm", b"P2\n8 8\n255\n" + b"12 " * 10)
