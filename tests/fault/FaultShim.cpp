@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -58,6 +59,13 @@ int Fail() {
     return -1;
 }
 
+// Only the creation of an unnamed file (O_TMPFILE) is a point to fail.
+int OpenFile(const char* name, const char* path, int flags, va_list arguments) {
+    const int mode = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, int) : 0;
+    if ((flags & O_TMPFILE) == O_TMPFILE && Fires("tmpfile", InFolder(path))) return Fail();
+    return Real<int (*)(const char*, int, ...)>(name)(path, flags, mode);
+}
+
 }  // namespace
 
 extern "C" {
@@ -92,6 +100,22 @@ ssize_t write(int descriptor, const void* data, size_t count) {
         }
     }
     return real(descriptor, data, count);
+}
+
+int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int result = OpenFile("open", path, flags, arguments);
+    va_end(arguments);
+    return result;
+}
+
+int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int result = OpenFile("open64", path, flags, arguments);
+    va_end(arguments);
+    return result;
 }
 
 int fsync(int descriptor) {

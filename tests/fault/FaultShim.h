@@ -13,7 +13,8 @@ enum class FaultMode {
 
 extern "C" {
 // Arms one fault: the next call named call ("write", "fsync", "close",
-// "rename", "linkat") on a file in folder; fdatasync counts as "fsync".
+// "rename", "linkat") on a file in folder; fdatasync counts as "fsync", and
+// "tmpfile" is an open that creates an unnamed file.
 void PelorinInjectFault(const char* call, FaultMode mode, int error, const char* folder);
 // How often the armed fault fired since it was armed.
 int PelorinFaultsFired();
