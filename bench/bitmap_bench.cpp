@@ -1,6 +1,6 @@
 // Open BMP reads a bitmap whose header claims an enormous size quickly and
 // without large memory use: an uncompressed one is refused by its length, a
-// compressed one by the reader's allocation limit. The ordinary 96 x 48
+// compressed one by its declared number of pixels. The ordinary 96 x 48
 // bitmap is there for comparison; max_rss_kib is the process's peak memory.
 
 #include <benchmark/benchmark.h>

@@ -1,5 +1,6 @@
 #include "Failure.h"
 
+#include <cerrno>
 #include <string>
 
 namespace Routines {
@@ -73,10 +74,12 @@ Failure FailureFromError(const std::string& path, const std::string& action, std
     const std::string detail = Quoted(path) + ": " + action + " (" + error.message() + ")";
     const auto condition = error.default_error_condition();
     if (condition == std::errc::no_such_file_or_directory) return Failure(FailureCode::FileNotFound, detail);
-    if (condition == std::errc::no_space_on_device) return Failure(FailureCode::DiskFull, detail);
+    if (condition == std::errc::no_space_on_device || error.value() == EDQUOT)
+        return Failure(FailureCode::DiskFull, detail);
     if (condition == std::errc::permission_denied || condition == std::errc::operation_not_permitted ||
         condition == std::errc::read_only_file_system || condition == std::errc::is_a_directory ||
-        condition == std::errc::not_a_directory) {
+        condition == std::errc::not_a_directory || condition == std::errc::filename_too_long ||
+        condition == std::errc::too_many_symbolic_link_levels) {
         return Failure(FailureCode::PathAccessError, detail);
     }
     if (condition == std::errc::not_enough_memory) return Failure(FailureCode::OutOfMemory, detail);

@@ -1,6 +1,7 @@
 #include "FileAccess.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -97,29 +98,47 @@ private:
     std::uintmax_t length_ = 0;
 };
 
-// The file a chain of symbolic links ends at; a relative link target counts
-// from the folder of the link. The end need not exist yet.
-fs::path ResolveLinks(const fs::path& path) {
-    fs::path current = path;
-    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
-        std::error_code error;
-        const auto status = fs::symlink_status(current, error);
-        if (!fs::is_symlink(status)) return current;
-        const fs::path target = fs::read_symlink(current, error);
-        if (error) throw FailureFromError(current, "cannot read the symbolic link", error);
-        current = target.is_absolute() ? target : current.parent_path() / target;
-    }
-    throw Failure(FailureCode::PathAccessError, Quoted(path) + ": too many levels of symbolic links");
+// The file at the end of a chain of symbolic links, as lstat saw it.
+struct Target {
+    fs::path path;
+    bool exists = false;
+    mode_t permissions = 0;
+};
+
+fs::path LinkTarget(const fs::path& link) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+    if (length < 0) throw FailureFromError(link, "cannot read the symbolic link", LastError());
+    target.resize(static_cast<std::size_t>(length));
+    // A relative link target counts from the folder of the link.
+    const fs::path linked(target);
+    return linked.is_absolute() ? linked : link.parent_path() / linked;
 }
 
-// Forces the written bytes out of the caches onto the disk.
-bool FlushToDisk(std::FILE* file) {
-#if __has_include(<unistd.h>)
-    return ::fsync(::fileno(file)) == 0;
-#else
-    (void)file;
-    return true;
-#endif
+// Follows the links by hand, one lstat per name, so that a loop of links is
+// refused instead of followed. A name that does not exist yet is a new file;
+// whether its folder exists, the create call tells.
+Target ResolveTarget(const std::string& path) {
+    fs::path current = path;
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        struct stat status {};
+        if (::lstat(current.c_str(), &status) != 0) {
+            if (errno == ENOENT) return {current};
+            throw FailureFromError(path, "cannot look at the file", LastError());
+        }
+        if (S_ISDIR(status.st_mode)) {
+            throw FolderNotFile(path);
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            // A device or pipe must never be replaced by a plain file.
+            if (!S_ISREG(status.st_mode)) {
+                throw NotRegularFile(path);
+            }
+            return {current, true, status.st_mode & 07777};
+        }
+        current = LinkTarget(current);
+    }
+    throw Failure(FailureCode::PathAccessError, Quoted(path) + ": too many levels of symbolic links");
 }
 
 fs::path TemporaryNameNear(const fs::path& target) {
@@ -130,37 +149,71 @@ fs::path TemporaryNameNear(const fs::path& target) {
     return target.parent_path() / ("." + target.filename().string() + ".tmp-" + suffix);
 }
 
-// Opens a new file that did not exist before, never an existing one.
-std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& temporary) {
+// Tries fresh temporary names beside the target until tryName takes one;
+// tryName returns false only when the name is taken already (EEXIST).
+template <typename TryName>
+fs::path FirstFreeName(const fs::path& target, const std::string& action, TryName tryName) {
     constexpr int attempts = 16;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        temporary = TemporaryNameNear(target);
-        errno = 0;
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
-        if (errno != EEXIST)
-            throw FailureFromError(target, "cannot create a file in its folder", LastError());
+        const fs::path temporary = TemporaryNameNear(target);
+        if (tryName(temporary)) return temporary;
+        if (errno != EEXIST) throw FailureFromError(target, action, LastError());
     }
-    throw Failure(FailureCode::PathAccessError,
-                  Quoted(target) + ": cannot create a temporary file next to it");
+    throw Failure(FailureCode::PathAccessError, Quoted(target) + ": no free temporary name next to it");
 }
 
-void WriteAndClose(std::FILE* file, const fs::path& target, const std::vector<std::uint8_t>& bytes) {
-    errno = 0;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (!written) {
-        const auto error = LastError();
-        std::fclose(file);
-        throw FailureFromError(target, "cannot write the file", error);
+// The new content's file: unnamed until it is complete, so that a process
+// killed halfway leaves nothing behind. File systems without unnamed files
+// get a hidden temporary name instead.
+struct NewFile {
+    int descriptor = -1;
+    fs::path name;  // empty while the file has none
+};
+
+NewFile CreateNear(const fs::path& target) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string action = "cannot create a file in its folder";
+    NewFile file;
+    file.descriptor = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (file.descriptor >= 0) return file;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        throw FailureFromError(target, action, LastError());
     }
-    // A full disk often shows only when the buffers are flushed.
-    errno = 0;
-    if (std::fflush(file) != 0 || !FlushToDisk(file)) {
-        const auto error = LastError();
-        std::fclose(file);
-        throw FailureFromError(target, "cannot write the file", error);
+    file.name = FirstFreeName(target, action, [&](const fs::path& name) {
+        file.descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return file.descriptor >= 0;
+    });
+    return file;
+}
+
+// Every byte, through short writes and interrupted calls.
+void WriteAll(int descriptor, const fs::path& target, const std::vector<std::uint8_t>& bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (count > 0) {
+            written += static_cast<std::size_t>(count);
+        } else if (count == 0 || errno != EINTR) {
+            throw FailureFromError(target, "cannot write the file",
+                                   count == 0 ? std::make_error_code(std::errc::io_error) : LastError());
+        }
     }
-    errno = 0;
-    if (std::fclose(file) != 0) throw FailureFromError(target, "cannot finish writing the file", LastError());
+}
+
+// Gives the complete unnamed file a name: the target's own when the target
+// does not exist, so that no rename is needed, else a free temporary one.
+fs::path NameUnnamedFile(int descriptor, const Target& target) {
+    const std::string source = "/proc/self/fd/" + std::to_string(descriptor);
+    const auto link = [&](const fs::path& name) {
+        return ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    };
+    const std::string action = "cannot give the new file its name";
+    if (!target.exists) {
+        if (link(target.path)) return target.path;
+        // A file appeared under the name since the lstat: it is replaced by the rename.
+        if (errno != EEXIST) throw FailureFromError(target.path, action, LastError());
+    }
+    return FirstFreeName(target.path, action, link);
 }
 
 }  // namespace
@@ -198,32 +251,28 @@ std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& pat
 }
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const fs::path target = ResolveLinks(fs::path(path));
-
-    std::error_code error;
-    const auto targetStatus = fs::status(target, error);
-    const bool targetExists = fs::exists(targetStatus);
-    if (fs::is_directory(targetStatus)) throw FolderNotFile(path);
-    // A device or pipe must never be replaced by a plain file.
-    if (targetExists && !fs::is_regular_file(targetStatus)) throw NotRegularFile(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, error)) {
-        throw Failure(FailureCode::FileNotFound,
-                      Quoted(path) + ": the folder " + Quoted(folder) + " does not exist");
-    }
-
-    fs::path temporary;
-    std::FILE* file = CreateTemporaryFile(target, temporary);
+    const Target target = ResolveTarget(path);
+    NewFile file = CreateNear(target.path);
     try {
-        WriteAndClose(file, target, bytes);
-        if (targetExists) {
-            // The replacement keeps the permissions of the file it replaces.
-            fs::permissions(temporary, targetStatus.permissions(), error);
+        WriteAll(file.descriptor, target.path, bytes);
+        // The replacement keeps the permissions of the file it replaces.
+        if (target.exists && ::fchmod(file.descriptor, target.permissions) != 0) {
+            throw FailureFromError(target.path, "cannot keep the file's permissions", LastError());
         }
-        fs::rename(temporary, target, error);
-        if (error) throw FailureFromError(target, "cannot replace the file", error);
+        // A full disk or a failing device often shows only here.
+        if (::fsync(file.descriptor) != 0)
+            throw FailureFromError(target.path, "cannot write the file", LastError());
+        if (file.name.empty()) file.name = NameUnnamedFile(file.descriptor, target);
+        const int closed = ::close(file.descriptor);
+        file.descriptor = -1;
+        if (closed != 0) throw FailureFromError(target.path, "cannot finish writing the file", LastError());
+        if (file.name != target.path && ::rename(file.name.c_str(), target.path.c_str()) != 0) {
+            throw FailureFromError(target.path, "cannot replace the file", LastError());
+        }
     } catch (...) {
-        fs::remove(temporary, error);
+        // The target is as it was: only a name this save gave is removed.
+        if (file.descriptor >= 0) ::close(file.descriptor);
+        if (!file.name.empty()) ::unlink(file.name.c_str());
         throw;
     }
 }

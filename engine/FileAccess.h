@@ -23,9 +23,12 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t max
 std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& path, std::size_t length);
 
 // Replaces the file at path with exactly these bytes, or leaves it as it was:
-// the bytes go to a temporary file in the same folder, which is flushed to the
-// disk and then renamed over the target. Through a symbolic link the file the
-// link points to is replaced and the link kept.
+// the bytes go to a new file in the same folder, unnamed where the file system
+// allows it, which is flushed to the disk and only then named and renamed over
+// the target, so an interrupted save leaves neither a damaged target nor a
+// temporary file. Through a symbolic link the file the link points to is
+// replaced and the link kept. A folder, a pipe, a device or a loop of links at
+// the path is refused.
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace Routines

@@ -8,3 +8,4 @@ for benchmark in build/bench/bench/*_bench; do
   "$benchmark" "$@"
 done
 bench/convert_vs_imagemagick.sh build/bench/convert/pelorin-convert
+build/bench/bench/hostile_figures tests/hostile/picture

@@ -2,12 +2,14 @@
 # Installs the Debian packages that Pelorin needs, if any is missing.
 # This is the one list of them. With --docs it also installs what the
 # screenshot script needs, with --icons what scripts/make-icons.sh needs,
-# with --bench what the benchmarks need and compare against.
+# with --bench what the benchmarks need and compare against, with --fuzz what
+# the fuzz script needs.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++            # the build
   qt6-base-dev                     # Qt 6 Widgets and Qt Test
+  zlib1g-dev                       # checking a PNG's image data before Qt reads it
   libgtest-dev                     # GoogleTest
   libbenchmark-dev                 # Google Benchmark
   clang-format                     # the formatting check among the tests
@@ -27,9 +29,13 @@ bench_packages=(
   valgrind time                    # instruction counts and peak memory of start-up
   imagemagick                      # the pipeline pelorin-convert is measured against
 )
+fuzz_packages=(
+  clang-14 libclang-rt-14-dev      # scripts/fuzz.sh: libFuzzer and the sanitizers
+)
 [[ "${1:-}" == "--docs" ]] && packages+=("${docs_packages[@]}")
 [[ "${1:-}" == "--icons" ]] && packages+=("${icons_packages[@]}")
 [[ "${1:-}" == "--bench" ]] && packages+=("${bench_packages[@]}")
+[[ "${1:-}" == "--fuzz" ]] && packages+=("${fuzz_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

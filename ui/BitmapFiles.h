@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading pictures for Open BMP and writing Windows bitmaps for Save BMP.
-// Every failure is raised as a Routines::Failure whose description names the path.
+// Every failure is raised as a Routines::Failure whose description names the
+// path (or the name given for bytes held in memory).
 
 #include <QByteArray>
 #include <QImage>
@@ -9,20 +10,21 @@
 
 namespace BitmapFiles {
 
-// Reads a Windows bitmap (or any other picture format Qt reads). A missing
-// file, a file that is no picture, a bitmap whose header does not fit its
-// length and a picture too large to read safely all raise a Failure.
+// Reads a Windows bitmap, or a PNG, GIF, JPEG, PBM/PGM/PPM, XBM or XPM
+// picture. A missing file, a folder, a pipe or device, a file too large, a
+// file that is no picture and a picture that lies about its lengths or is too
+// large to read safely all raise a Failure; nothing that could block is
+// ever opened.
 QImage ReadPicture(const QString& path);
 
-// Decodes a picture held in memory, with the same checks as ReadPicture;
-// failures name the picture by name.
+// The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name);
 
 // The image as the bytes of a Windows bitmap file.
 QByteArray EncodeBitmap(const QImage& image);
 
-// Writes the image as a Windows bitmap, replacing the file at path whole or
-// leaving it as it was.
+// Writes the image as a Windows bitmap through the engine's atomic writer, so
+// Save BMP refuses the same targets and reports the same failures as Save Bit.
 void WriteBitmap(const QImage& image, const QString& path);
 
 }  // namespace BitmapFiles

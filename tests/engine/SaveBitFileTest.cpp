@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
 
 #include "Fakes.h"
+#include "FileAccess.h"
 #include "Routines.h"
 
 namespace pelorin_test {
@@ -55,6 +57,53 @@ TEST_F(SaveBitFileTest, AFailedSaveChangesNothing) {
     EXPECT_TRUE(fs::is_directory(folder / "folder.bit"));
     EXPECT_TRUE(boxes.shown.empty());
 }
+
+// Targets the writer refuses, each with the failure a user can act on; the
+// refusal leaves the folder as it was.
+struct RefusedTarget {
+    const char* name;
+    void (*prepare)(const fs::path& folder);
+    std::string saveTo;
+    Routines::FailureCode code;
+};
+
+class RefusedTargetTest : public EngineTest, public ::testing::WithParamInterface<RefusedTarget> {};
+
+TEST_P(RefusedTargetTest, IsRefusedWithItsFailureAndLeavesTheFolderAsItWas) {
+    const RefusedTarget& row = GetParam();
+    row.prepare(folder);
+    const auto before = Names(folder);
+    ExpectFailure([&] { Routines::WriteFileAtomically(folder / row.saveTo, TopLeftBytes()); }, row.code,
+                  {(folder / row.saveTo).string()});
+    EXPECT_EQ(Routines::SaveBitFile(folder / row.saveTo, TopLeftView()), TruthFalse);
+    EXPECT_EQ(Names(folder), before);
+}
+
+void Nothing(const fs::path&) {}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, RefusedTargetTest,
+    ::testing::Values(
+        RefusedTarget{"named_pipe",
+                      [](const fs::path& f) { ASSERT_EQ(::mkfifo((f / "pipe.bit").c_str(), 0644), 0); },
+                      "pipe.bit", Routines::FailureCode::PathAccessError},
+        RefusedTarget{"folder", [](const fs::path& f) { fs::create_directory(f / "folder.bit"); },
+                      "folder.bit", Routines::FailureCode::PathAccessError},
+        RefusedTarget{"loop_of_links",
+                      [](const fs::path& f) {
+                          fs::create_symlink("b.bit", f / "a.bit");
+                          fs::create_symlink("a.bit", f / "b.bit");
+                      },
+                      "a.bit", Routines::FailureCode::PathAccessError},
+        RefusedTarget{"device_through_a_link",
+                      [](const fs::path& f) { fs::create_symlink("/dev/null", f / "null.bit"); }, "null.bit",
+                      Routines::FailureCode::PathAccessError},
+        RefusedTarget{"name_too_long", Nothing, std::string(300, 'n') + ".bit",
+                      Routines::FailureCode::PathAccessError},
+        RefusedTarget{"file_as_folder", [](const fs::path& f) { WriteBytes(f / "plain", Bytes{1}); },
+                      "plain/Screen.bit", Routines::FailureCode::PathAccessError},
+        RefusedTarget{"missing_folder", Nothing, "missing/Screen.bit", Routines::FailureCode::FileNotFound}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Rows: whether an earlier, longer file is there; how many links lead to it.
 class SaveThroughLinksTest : public EngineTest,

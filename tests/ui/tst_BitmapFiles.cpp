@@ -1,7 +1,14 @@
+#include <functional>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
 
 #include "BitmapFiles.h"
 #include "Failure.h"
+#include "FileAccess.h"
 #include "TestSupport.h"
 
 namespace {
@@ -66,6 +73,43 @@ QByteArray ClaimingHeader(qint32 width, qint32 height, quint16 bitCount) {
     return bytes;
 }
 
+// A 4 x 3 run-length encoded bitmap (compression 1: 8 bits, 2: 4 bits) whose
+// palette entry i is PaletteColour(i).
+QRgb PaletteColour(int index) { return qRgb(index * 16, 255 - index * 16, 100); }
+
+QByteArray RunLengthBitmap(int bitCount, const QByteArray& data, int height = 3) {
+    QByteArray file("BM");
+    const int colours = 1 << bitCount;
+    const quint32 offset = 14 + 40 + 4 * colours;
+    for (quint32 field : {offset + quint32(data.size()), 0u, offset}) Append(file, field, 4);
+    for (quint32 field : {40u, 4u, quint32(height)}) Append(file, field, 4);
+    Append(file, 1, 2);
+    Append(file, static_cast<quint32>(bitCount), 2);
+    for (quint32 field : {bitCount == 8 ? 1u : 2u, quint32(data.size()), 0u, 0u, quint32(colours), 0u})
+        Append(file, field, 4);
+    for (int i = 0; i < colours; ++i) Append(file, PaletteColour(i) & 0xFFFFFF, 4);
+    return file + data;
+}
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray bytes;
+    for (int value : values) bytes.append(static_cast<char>(value));
+    return bytes;
+}
+
+// What a row puts at its path before the test reads or writes there.
+using MakeAt = std::function<void(const QString&)>;
+void MakeNothing(const QString&) {}
+void MakePipe(const QString& path) { QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0); }
+void MakeFolder(const QString& path) { QVERIFY(QDir().mkdir(path)); }
+
+// The columns of the tables that put something at a path.
+void AddTargetColumns() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<MakeAt>("make");
+    QTest::addColumn<Routines::FailureCode>("code");
+}
+
 // The failure that reading raises, if any.
 std::optional<Routines::Failure> ReadFailure(const QString& path) {
     try {
@@ -96,6 +140,23 @@ private slots:
         QTest::newRow("no bits per pixel") << ClaimingHeader(4, 4, 0);
         QTest::newRow("64 bits per pixel") << ClaimingHeader(4, 4, 64);
         QTest::newRow("enormous size") << ClaimingHeader(30000, 30000, 24);
+        QTest::newRow("run-length encoded, stored top-down") << [] {
+            QByteArray bytes = RunLengthBitmap(8, Bytes({0, 1}));
+            qToLittleEndian<qint32>(-3, bytes.data() + 22);
+            return bytes;
+        }();
+        QTest::newRow("8-bit run-length encoding at 4 bits") << [] {
+            QByteArray bytes = RunLengthBitmap(4, Bytes({0, 1}));
+            qToLittleEndian<quint32>(1, bytes.data() + 30);
+            return bytes;
+        }();
+        QTest::newRow("palette cut short") << RunLengthBitmap(8, Bytes({0, 1})).left(500);
+        // A PNG named .bmp whose text chunk claims 2 GiB the file does not hold.
+        QTest::newRow("PNG chunk longer than the file") << QByteArray(
+            "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x08\0\0\0\x08\x08\0\0\0\0----"
+            "\x80\0\0\0tEXtComment",
+            8 + 25 + 15);
+        QTest::newRow("unknown format") << QByteArray("\0\0\1\0\1\0 an icon", 14);
     }
 
     void refusedWithTheReason() {
@@ -157,7 +218,115 @@ private slots:
                  Picture({10, 5}, [&](int x, int y) { return isSet(x, y) ? colour1 : colour0; }));
     }
 
+    // Skipped pixels, and pixels the data never reaches, take palette entry 0;
+    // runs past the right edge are cut there, not carried to the next row.
+    void runLengthBitmapsDecode_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("rows");  // palette indexes in hex, top row first
+        const auto rle8 = [](std::initializer_list<int> data) { return RunLengthBitmap(8, Bytes(data)); };
+        const auto rle4 = [](std::initializer_list<int> data) { return RunLengthBitmap(4, Bytes(data)); };
+        QTest::newRow("end of bitmap only") << rle8({0, 1}) << QStringList{"0000", "0000", "0000"};
+        QTest::newRow("runs and end of line")
+            << rle8({2, 5, 0, 0, 4, 1, 0, 1}) << QStringList{"0000", "1111", "5500"};
+        QTest::newRow("delta skips") << rle8({0, 2, 1, 1, 1, 7, 0, 1}) << QStringList{"0000", "0700", "0000"};
+        QTest::newRow("literal run, padded")
+            << rle8({0, 3, 1, 2, 3, 0, 0, 0, 1, 9, 0, 1}) << QStringList{"0000", "9000", "1230"};
+        QTest::newRow("data cut short") << rle8({3, 4}) << QStringList{"0000", "0000", "4440"};
+        QTest::newRow("run past the right edge")
+            << rle8({6, 3, 1, 8, 0, 1}) << QStringList{"0000", "0000", "3333"};
+        QTest::newRow("4 bits, runs alternate")
+            << rle4({5, 0x12, 0, 1}) << QStringList{"0000", "0000", "1212"};
+        QTest::newRow("4 bits, literal run")
+            << rle4({0, 3, 0x45, 0x60, 0, 0, 2, 0xF0, 0, 1}) << QStringList{"0000", "f000", "4560"};
+    }
+
+    void runLengthBitmapsDecode() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, rows);
+        const QImage picture = BitmapFiles::DecodePicture(file, QStringLiteral("rle.bmp"));
+        QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), Picture({4, 3}, [&](int x, int y) {
+                     return PaletteColour(rows[y].mid(x, 1).toInt(nullptr, 16));
+                 }));
+    }
+
+    // Nothing that could block is opened: a pipe with no writer is refused at once.
+    void onlyRegularFilesAreRead_data() {
+        AddTargetColumns();
+        QTest::newRow("named pipe") << "pipe.bmp" << MakeAt(MakePipe)
+                                    << Routines::FailureCode::PathAccessError;
+        QTest::newRow("device through a link")
+            << "null.bmp" << MakeAt([](const QString& path) { QFile::link("/dev/null", path); })
+            << Routines::FailureCode::PathAccessError;
+        QTest::newRow("folder") << "folder.bmp" << MakeAt(MakeFolder)
+                                << Routines::FailureCode::PathAccessError;
+        QTest::newRow("missing") << "missing.bmp" << MakeAt(MakeNothing)
+                                 << Routines::FailureCode::FileNotFound;
+        QTest::newRow("larger than any picture") << "huge.bmp" << MakeAt([](const QString& path) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("BM") == 2 && file.resize(9 << 20));
+        }) << Routines::FailureCode::InvalidPicture;
+    }
+
+    void onlyRegularFilesAreRead() {
+        QFETCH(Routines::FailureCode, code);
+        const QString path = PreparedTarget();
+        const auto failure = ReadFailure(path);
+        QVERIFY(failure);
+        QCOMPARE(failure->Code(), code);
+        QVERIFY2(QString::fromStdString(failure->Description()).contains(path), failure->what());
+    }
+
+    // Save BMP refuses what Save Bit refuses, with the same number and description.
+    void bothSavesRefuseTheSameTargets_data() {
+        AddTargetColumns();
+        QTest::newRow("named pipe") << "save_pipe.bmp" << MakeAt(MakePipe)
+                                    << Routines::FailureCode::PathAccessError;
+        QTest::newRow("loop of links") << "loop.bmp" << MakeAt([](const QString& path) {
+            QFile::link(path + ".other", path);
+            QFile::link(path, path + ".other");
+        }) << Routines::FailureCode::PathAccessError;
+        QTest::newRow("folder") << "save_folder.bmp" << MakeAt(MakeFolder)
+                                << Routines::FailureCode::PathAccessError;
+        QTest::newRow("name too long")
+            << QString(300, 'n') << MakeAt(MakeNothing) << Routines::FailureCode::PathAccessError;
+        QTest::newRow("missing folder")
+            << "missing/picture.bmp" << MakeAt(MakeNothing) << Routines::FailureCode::FileNotFound;
+    }
+
+    void bothSavesRefuseTheSameTargets() {
+        QFETCH(Routines::FailureCode, code);
+        const QString path = PreparedTarget();
+        const QStringList before =
+            QDir(dir_.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+        std::optional<Routines::Failure> bmp;
+        std::optional<Routines::Failure> bit;
+        try {
+            BitmapFiles::WriteBitmap(QImage(96, 48, QImage::Format_RGB32), path);
+        } catch (const Routines::Failure& failure) {
+            bmp = failure;
+        }
+        try {
+            Routines::WriteFileAtomically(QFile::encodeName(path).toStdString(), {1, 2, 3});
+        } catch (const Routines::Failure& failure) {
+            bit = failure;
+        }
+        QVERIFY(bmp && bit);
+        QCOMPARE(bmp->Code(), code);
+        QCOMPARE(bmp->Number(), bit->Number());
+        QCOMPARE(bmp->Description(), bit->Description());
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+    }
+
 private:
+    // The row's path, with what the row puts there.
+    QString PreparedTarget() {
+        QFETCH(QString, name);
+        QFETCH(MakeAt, make);
+        const QString path = dir_.filePath(name);
+        make(path);
+        return path;
+    }
+
     QTemporaryDir dir_;
 };
 

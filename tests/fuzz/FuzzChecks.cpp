@@ -1,0 +1,196 @@
+#include "FuzzChecks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <malloc.h>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <QCryptographicHash>
+#include <QImage>
+
+#include "BitmapFiles.h"
+#include "FileAccess.h"
+#include "PictureFormats.h"
+#include "Routines.h"
+
+namespace FuzzChecks {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+void Require(bool condition, const std::string& what) {
+    if (condition) return;
+    std::fprintf(stderr, "wrong answer: %s\n", what.c_str());
+    std::abort();
+}
+
+struct CountingBoxes : Routines::MessageBoxes {
+    void Show(const std::string& text, const std::string&, Routines::BoxIcon) override {
+        texts.push_back(text);
+    }
+    std::vector<std::string> texts;
+};
+
+class ArrayView : public Routines::ImageView {
+public:
+    void Clear() override { pixels_.assign(pixels_.size(), Routines::White); }
+    void SetPixel(int x, int y, Routines::Colour colour) override { pixels_.at(Index(x, y)) = colour; }
+    Routines::Colour ReadPixel(int x, int y) const override { return pixels_.at(Index(x, y)); }
+
+private:
+    static std::size_t Index(int x, int y) {
+        Require(x >= 0 && x < Routines::ScreenWidth && y >= 0 && y < Routines::ScreenHeight,
+                "pixel outside the view");
+        return static_cast<std::size_t>(y * Routines::ScreenWidth + x);
+    }
+    std::vector<Routines::Colour> pixels_ =
+        std::vector<Routines::Colour>(Routines::ScreenWidth * Routines::ScreenHeight, Routines::White);
+};
+
+// One folder per process for the files the loaders read, removed at exit.
+const fs::path& WorkFolder() {
+    static const struct Folder {
+        Folder() {
+            std::string name = (fs::temp_directory_path() / "pelorin-fuzz-XXXXXX").string();
+            Require(::mkdtemp(name.data()) != nullptr, "cannot make a work folder");
+            path = name;
+        }
+        ~Folder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+        fs::path path;
+    } folder;
+    return folder.path;
+}
+
+fs::path WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    const fs::path path = WorkFolder() / name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    return path;
+}
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// Installs recording boxes for the length of one check.
+struct BoxScope {
+    BoxScope() { Routines::SetMessageBoxes(&boxes); }
+    ~BoxScope() { Routines::SetMessageBoxes(nullptr); }
+    CountingBoxes boxes;
+};
+
+QImage DecodeOverFilledMemory(const QByteArray& bytes, int fill) {
+    // Every allocation, however large, comes from the heap and is filled.
+    ::mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    ::mallopt(M_PERTURB, fill);
+    QImage picture = BitmapFiles::DecodePicture(bytes, QStringLiteral("fuzz input"));
+    ::mallopt(M_PERTURB, 0);
+    return picture.convertToFormat(QImage::Format_ARGB32);
+}
+
+}  // namespace
+
+void CheckBitFile(const std::uint8_t* data, std::size_t size) {
+    BoxScope scope;
+    Routines::BitBytes.fill(0x5A);
+    const fs::path path = WriteInput("input.bit", data, size);
+    ArrayView view;
+    if (Routines::LoadBitFile(path) != Routines::TruthTrue) {
+        Require(size != Routines::BitFileSize, "a 576-byte file was refused");
+        Require(scope.boxes.texts == std::vector<std::string>{"This is not a valid .bit file"},
+                "not one refusal box");
+        Require(Routines::BitBytes[0] == 0x5A && Routines::BitBytes[575] == 0x5A,
+                "a refused file changed the buffers");
+        return;
+    }
+    Require(size == Routines::BitFileSize, "a file of another length was accepted");
+    for (std::size_t i = 0; i < size; ++i)
+        Require(Routines::BitHex[i] == Routines::ByteToHex(data[i]), "hex pair differs from the byte");
+    Routines::HexToScreenBits();
+    Routines::DrawScreen(view);
+    const fs::path saved = WorkFolder() / "saved.bit";
+    Require(Routines::SaveBitFile(saved, view) == Routines::TruthTrue, "saving failed");
+    Require(ReadAll(saved) == Bytes(data, data + size), "the saved file differs from the loaded one");
+    Require(scope.boxes.texts.empty(), "a box was shown for a valid file");
+}
+
+void CheckNokiaLogo(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return;
+    BoxScope scope;
+    const bool nol = data[0] % 2 == 0;
+    const std::size_t header = nol ? Routines::NolHeaderSize : Routines::NggHeaderSize;
+    const std::size_t fileSize = nol ? Routines::NolFileSize : Routines::NggFileSize;
+    const fs::path path = WriteInput(nol ? "input.nol" : "input.ngg", data + 1, size - 1);
+    Routines::NokiaHex.fill("--");
+    try {
+        nol ? Routines::LoadNolFile(path) : Routines::LoadNggFile(path);
+    } catch (const Routines::Failure& failure) {
+        Require(size - 1 < fileSize && failure.Code() == Routines::FailureCode::FileTooShort,
+                "unexpected failure: " + failure.Description());
+        Require(Routines::NokiaHex[0] == "--" && Routines::NokiaHex[1007] == "--",
+                "a short file changed the buffers");
+        return;
+    }
+    Require(size - 1 >= fileSize, "a short file was accepted");
+    Routines::NokiaHexToBits();
+    std::string expected;
+    for (std::size_t j = 0; j < Routines::LogoPixelCount; ++j) {
+        const std::uint8_t byte = data[1 + header + j];
+        if (byte == '0' || byte == '1') expected += static_cast<char>(byte);
+    }
+    const std::size_t invalid = Routines::LogoPixelCount - expected.size();
+    Require(scope.boxes.texts == std::vector<std::string>(invalid, "Invalid Data"),
+            "not one box per invalid byte");
+    Require(Routines::ImageBits == expected, "the bit text is not the valid pixel bytes in order");
+    ArrayView view;
+    Routines::DrawNokiaLogo(view);
+    for (std::size_t k = 0; k < Routines::LogoPixelCount; ++k) {
+        const int x = Routines::LogoLeft + static_cast<int>(k % Routines::LogoWidth);
+        const int y = Routines::LogoTop + static_cast<int>(k / Routines::LogoWidth);
+        const bool set = k < expected.size() && expected[k] == '1';
+        Require((view.ReadPixel(x, y) == Routines::Black) == set, "a logo pixel is drawn wrongly");
+    }
+}
+
+void CheckPicture(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QImage first;
+    try {
+        first = DecodeOverFilledMemory(bytes, 0x55);
+    } catch (const Routines::Failure& failure) {
+        Require(failure.Code() == Routines::FailureCode::InvalidPicture,
+                "unexpected failure: " + failure.Description());
+        return;
+    }
+    Require(!first.isNull(), "a null picture was returned");
+    Require(first.width() <= PictureFormats::LargestSide && first.height() <= PictureFormats::LargestSide &&
+                qint64{first.width()} * first.height() <= PictureFormats::LargestPixelCount,
+            "the picture is larger than the limits");
+    Require(DecodeOverFilledMemory(bytes, 0xAA) == first, "pixels depend on what memory held");
+}
+
+std::string PictureSummary(const QByteArray& bytes, const std::string& name) {
+    try {
+        const QImage picture = BitmapFiles::DecodePicture(bytes, QString::fromStdString(name))
+                                   .convertToFormat(QImage::Format_ARGB32);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (int y = 0; y < picture.height(); ++y)
+            hash.addData(QByteArrayView(picture.constScanLine(y), picture.width() * 4));
+        return std::to_string(picture.width()) + "x" + std::to_string(picture.height()) + " " +
+               hash.result().toHex().toStdString();
+    } catch (const Routines::Failure& failure) {
+        return "refused " + std::to_string(failure.Number());
+    }
+}
+
+}  // namespace FuzzChecks
