@@ -84,9 +84,8 @@ Bytes ReadAll(const fs::path& path) {
 
 // Installs recording boxes for the length of one check.
 struct BoxScope {
-    BoxScope() { Routines::SetMessageBoxes(&boxes); }
-    ~BoxScope() { Routines::SetMessageBoxes(nullptr); }
     CountingBoxes boxes;
+    const Routines::ScopedMessageBoxes installed{boxes};
 };
 
 QImage DecodeOverFilledMemory(const QByteArray& bytes, int fill) {
