@@ -123,7 +123,8 @@ std::vector<bool> SetPixels(const std::vector<std::uint8_t>& luminance, int widt
 }
 
 void DrawPicture(ImageView& view, const RgbaPicture& picture, int left, int top, const ScreenRules& rules) {
-    std::vector<Colour> screen(ScreenPixelCount, White);
+    ScreenPixels screen;
+    screen.fill(White);
     const int firstX = std::max(left, 0);
     const int firstY = std::max(top, 0);
     const int endX = std::min(left + picture.width, ScreenWidth);
@@ -131,14 +132,14 @@ void DrawPicture(ImageView& view, const RgbaPicture& picture, int left, int top,
     for (int y = firstY; y < endY; ++y) {
         for (int x = firstX; x < endX; ++x) {
             const std::uint8_t* pixel = &picture.rgba[4 * Index(x - left, y - top, picture.width)];
-            screen[Index(x, y, ScreenWidth)] = OnWhite(pixel[0], pixel[1], pixel[2], pixel[3]);
+            screen[PixelIndex(x, y)] = OnWhite(pixel[0], pixel[1], pixel[2], pixel[3]);
         }
     }
 
     view.Clear();
     if (!rules.threshold && rules.dithering == Dithering::None) {
         for (int y = 0; y < ScreenHeight; ++y)
-            for (int x = 0; x < ScreenWidth; ++x) view.SetPixel(x, y, screen[Index(x, y, ScreenWidth)]);
+            for (int x = 0; x < ScreenWidth; ++x) view.SetPixel(x, y, screen[PixelIndex(x, y)]);
         return;
     }
 
@@ -149,7 +150,7 @@ void DrawPicture(ImageView& view, const RgbaPicture& picture, int left, int top,
         SetPixels(luminance, ScreenWidth, ScreenHeight, rules.dithering, rules.threshold.value_or(MidGrey));
     for (int y = 0; y < ScreenHeight; ++y) {
         for (int x = 0; x < ScreenWidth; ++x) {
-            view.SetPixel(x, y, set[Index(x, y, ScreenWidth)] ? Black : White);
+            view.SetPixel(x, y, set[PixelIndex(x, y)] ? Black : White);
         }
     }
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <string>
 
 #include "Failure.h"
@@ -17,7 +15,7 @@ public:
 
     // Like the window's view, the canvas clips what falls outside it.
     void SetPixel(int x, int y, Colour colour) override {
-        if (Inside(x, y)) pixels_[Index(x, y)] = colour;
+        if (Inside(x, y)) pixels_[PixelIndex(x, y)] = colour;
     }
 
     Colour ReadPixel(int x, int y) const override {
@@ -25,21 +23,18 @@ public:
             throw Failure(FailureCode::InvalidArgument,
                           "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
         }
-        return pixels_[Index(x, y)];
+        return pixels_[PixelIndex(x, y)];
     }
 
 private:
-    using Pixels = std::array<Colour, ScreenWidth * ScreenHeight>;
-
-    static Pixels Blank() {
-        Pixels pixels;
+    static ScreenPixels Blank() {
+        ScreenPixels pixels;
         pixels.fill(White);
         return pixels;
     }
     static bool Inside(int x, int y) { return x >= 0 && x < ScreenWidth && y >= 0 && y < ScreenHeight; }
-    static std::size_t Index(int x, int y) { return static_cast<std::size_t>(y * ScreenWidth + x); }
 
-    Pixels pixels_ = Blank();
+    ScreenPixels pixels_ = Blank();
 };
 
 }  // namespace Routines
