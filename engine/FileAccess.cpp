@@ -100,26 +100,26 @@ private:
 
 // The file at the end of a chain of symbolic links, as lstat saw it.
 struct Target {
-    fs::path path;
+    std::string path;
     bool exists = false;
     mode_t permissions = 0;
 };
 
-fs::path LinkTarget(const fs::path& link) {
+std::string LinkTarget(const std::string& link) {
     std::string target(PATH_MAX, '\0');
     const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
     if (length < 0) throw FailureFromError(link, "cannot read the symbolic link", LastError());
     target.resize(static_cast<std::size_t>(length));
     // A relative link target counts from the folder of the link.
     const fs::path linked(target);
-    return linked.is_absolute() ? linked : link.parent_path() / linked;
+    return linked.is_absolute() ? target : (fs::path(link).parent_path() / linked).string();
 }
 
 // Follows the links by hand, one lstat per name, so that a loop of links is
 // refused instead of followed. A name that does not exist yet is a new file;
 // whether its folder exists, the create call tells.
 Target ResolveTarget(const std::string& path) {
-    fs::path current = path;
+    std::string current = path;
     for (int hop = 0; hop <= MaxLinkHops; ++hop) {
         struct stat status {};
         if (::lstat(current.c_str(), &status) != 0) {
@@ -141,21 +141,35 @@ Target ResolveTarget(const std::string& path) {
     throw Failure(FailureCode::PathAccessError, Quoted(path) + ": too many levels of symbolic links");
 }
 
-fs::path TemporaryNameNear(const fs::path& target) {
+// Paths are split as text on the last slash: every save passes here, and
+// parsing them into components costs more than the rest of the bookkeeping.
+std::size_t NameStart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t start = NameStart(path);
+    if (start == 0) return ".";
+    return start == 1 ? "/" : path.substr(0, start - 1);
+}
+
+std::string TemporaryNameNear(const std::string& target) {
     static std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<std::uint32_t> distribution;
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(distribution(generator)));
-    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + suffix);
+    const std::size_t start = NameStart(target);
+    return target.substr(0, start) + "." + target.substr(start) + ".tmp-" + suffix;
 }
 
 // Tries fresh temporary names beside the target until tryName takes one;
 // tryName returns false only when the name is taken already (EEXIST).
 template <typename TryName>
-fs::path FirstFreeName(const fs::path& target, const std::string& action, TryName tryName) {
+std::string FirstFreeName(const std::string& target, const std::string& action, TryName tryName) {
     constexpr int attempts = 16;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        const fs::path temporary = TemporaryNameNear(target);
+        const std::string temporary = TemporaryNameNear(target);
         if (tryName(temporary)) return temporary;
         if (errno != EEXIST) throw FailureFromError(target, action, LastError());
     }
@@ -167,27 +181,39 @@ fs::path FirstFreeName(const fs::path& target, const std::string& action, TryNam
 // get a hidden temporary name instead.
 struct NewFile {
     int descriptor = -1;
-    fs::path name;  // empty while the file has none
+    std::string name;  // empty while the file has none
 };
 
-NewFile CreateNear(const fs::path& target) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+// The file creation mask, read once: nothing in Pelorin changes it after start.
+mode_t CreationMask() {
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
+    return mask;
+}
+
+// The new file is created with the target's permissions (a new target gets
+// 0666), so that the mask alone decides whether they still need setting.
+NewFile CreateNear(const std::string& target, mode_t mode) {
+    const std::string folder = FolderOf(target);
     const std::string action = "cannot create a file in its folder";
     NewFile file;
-    file.descriptor = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    file.descriptor = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (file.descriptor >= 0) return file;
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         throw FailureFromError(target, action, LastError());
     }
-    file.name = FirstFreeName(target, action, [&](const fs::path& name) {
-        file.descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    file.name = FirstFreeName(target, action, [&](const std::string& name) {
+        file.descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         return file.descriptor >= 0;
     });
     return file;
 }
 
 // Every byte, through short writes and interrupted calls.
-void WriteAll(int descriptor, const fs::path& target, const std::vector<std::uint8_t>& bytes) {
+void WriteAll(int descriptor, const std::string& target, const std::vector<std::uint8_t>& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
@@ -202,9 +228,9 @@ void WriteAll(int descriptor, const fs::path& target, const std::vector<std::uin
 
 // Gives the complete unnamed file a name: the target's own when the target
 // does not exist, so that no rename is needed, else a free temporary one.
-fs::path NameUnnamedFile(int descriptor, const Target& target) {
+std::string NameUnnamedFile(int descriptor, const Target& target) {
     const std::string source = "/proc/self/fd/" + std::to_string(descriptor);
-    const auto link = [&](const fs::path& name) {
+    const auto link = [&](const std::string& name) {
         return ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     };
     const std::string action = "cannot give the new file its name";
@@ -252,11 +278,13 @@ std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& pat
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     const Target target = ResolveTarget(path);
-    NewFile file = CreateNear(target.path);
+    NewFile file = CreateNear(target.path, target.exists ? target.permissions : 0666);
     try {
         WriteAll(file.descriptor, target.path, bytes);
-        // The replacement keeps the permissions of the file it replaces.
-        if (target.exists && ::fchmod(file.descriptor, target.permissions) != 0) {
+        // The replacement keeps the permissions of the file it replaces; only
+        // bits that the creation mask took away are set again.
+        if (target.exists && (target.permissions & CreationMask()) != 0 &&
+            ::fchmod(file.descriptor, target.permissions) != 0) {
             throw FailureFromError(target.path, "cannot keep the file's permissions", LastError());
         }
         // A full disk or a failing device often shows only here.

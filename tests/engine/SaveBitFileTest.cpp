@@ -133,6 +133,32 @@ INSTANTIATE_TEST_SUITE_P(Links, SaveThroughLinksTest,
                          ::testing::Values(std::tuple{true, 0}, std::tuple{true, 1}, std::tuple{false, 1},
                                            std::tuple{true, 2}));
 
+// The replacement keeps the permissions of the file it replaces, also those
+// the creation mask would take away; a new file gets what the mask allows.
+class SavePermissionsTest : public EngineTest, public ::testing::WithParamInterface<mode_t> {};
+
+TEST_P(SavePermissionsTest, ReplacementKeepsTheEarlierFilesPermissions) {
+    const auto target = folder / "Screen.bit";
+    WriteBytes(target, EarlierPicture());
+    ASSERT_EQ(::chmod(target.c_str(), GetParam()), 0);
+    ASSERT_EQ(Routines::SaveBitFile(target, TopLeftView()), TruthTrue);
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, GetParam());
+    EXPECT_EQ(ReadBytes(target), TopLeftBytes());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SavePermissionsTest, ::testing::Values(0600, 0640, 0644, 0666, 0755, 0444));
+
+TEST_F(SaveBitFileTest, ANewFileGetsWhatTheCreationMaskAllows) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ASSERT_EQ(Routines::SaveBitFile(folder / "Screen.bit", TopLeftView()), TruthTrue);
+    struct stat status {};
+    ASSERT_EQ(::stat((folder / "Screen.bit").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0666 & ~mask);
+}
+
 // A real full disk: a small tmpfs filled to the last byte.
 TEST_F(SaveBitFileTest, OnAFullDiskFailsAndLeavesTheEarlierFileIntact) {
     const auto disk = folder / "small-disk";
