@@ -47,16 +47,7 @@ void DrawQtPicture(Routines::ImageView& view, const QImage& picture, const Conve
         placed = picture.copy(
             QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
     }
-    placed = placed.convertToFormat(QImage::Format_RGBA8888);
-
-    Routines::RgbaPicture rgba{placed.width(), placed.height(), {}};
-    const auto rowBytes = static_cast<std::size_t>(4 * placed.width());
-    rgba.rgba.reserve(rowBytes * static_cast<std::size_t>(placed.height()));
-    for (int y = 0; y < placed.height(); ++y) {
-        const uchar* row = placed.constScanLine(y);
-        rgba.rgba.insert(rgba.rgba.end(), row, row + rowBytes);
-    }
-    Routines::DrawPicture(view, rgba, where.left, where.top, options.rules);
+    Routines::DrawPicture(view, BitmapFiles::RgbaPixels(placed), where.left, where.top, options.rules);
 }
 
 ScreenBytes Finish(Routines::ScreenCanvas& canvas, const ConversionOptions& options) {

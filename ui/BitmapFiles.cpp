@@ -89,6 +89,18 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name) {
                                  : QStringLiteral("not a picture in a format this program reads"));
 }
 
+Routines::RgbaPicture RgbaPixels(const QImage& picture) {
+    const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
+    Routines::RgbaPicture pixels{rgba.width(), rgba.height(), {}};
+    const auto rowBytes = static_cast<std::size_t>(4 * rgba.width());
+    pixels.rgba.reserve(rowBytes * static_cast<std::size_t>(rgba.height()));
+    for (int y = 0; y < rgba.height(); ++y) {
+        const uchar* row = rgba.constScanLine(y);
+        pixels.rgba.insert(pixels.rgba.end(), row, row + rowBytes);
+    }
+    return pixels;
+}
+
 QByteArray EncodeBitmap(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QString>
 
+#include "PictureToScreen.h"
+
 namespace BitmapFiles {
 
 // Reads a Windows bitmap, or a PNG, GIF, JPEG, PBM/PGM/PPM, XBM or XPM
@@ -19,6 +21,10 @@ QImage ReadPicture(const QString& path);
 
 // The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name);
+
+// The picture's pixels as the engine's picture rules take them: red, green,
+// blue and alpha bytes, row by row.
+Routines::RgbaPicture RgbaPixels(const QImage& picture);
 
 // The image as the bytes of a Windows bitmap file.
 QByteArray EncodeBitmap(const QImage& image);

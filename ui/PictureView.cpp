@@ -5,8 +5,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "BitmapFiles.h"
 #include "Failure.h"
+#include "PictureToScreen.h"
 #include "Routines.h"
+#include "ScreenCanvas.h"
 
 namespace {
 
@@ -91,15 +94,18 @@ Routines::Colour PictureView::ReadPixel(int x, int y) const {
 QImage PictureView::PersistentImage() const { return Composed().copy(); }
 
 void PictureView::SetBackgroundPicture(const QImage& picture) {
-    // Only the part inside the view matters; cropping first keeps a large
-    // picture from being converted whole.
-    const QImage visible =
-        picture.copy(ViewRect.intersected(picture.rect())).convertToFormat(QImage::Format_ARGB32);
-    picture_ = TransparentLayer();
-    QPainter painter(&picture_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, visible);
-    painter.end();
+    // The engine's picture rules place it at the top-left corner and lay it on
+    // white, exactly as pelorin-convert does. Only the part inside the view
+    // matters; cropping first keeps a large picture from being converted whole.
+    Routines::ScreenCanvas placed;
+    Routines::DrawPicture(placed, BitmapFiles::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))),
+                          0, 0, Routines::ScreenRules{});
+    Routines::ScreenPixels pixels;
+    placed.ReadScreen(pixels);
+    for (int y = 0; y < ViewRect.height(); ++y) {
+        for (int x = 0; x < ViewRect.width(); ++x)
+            picture_.setPixel(x, y, ToRgb(pixels[Routines::PixelIndex(x, y)]));
+    }
     drawn_.fill(Qt::transparent);
     composed_ = QImage();
     ScheduleRepaint();

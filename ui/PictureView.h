@@ -38,7 +38,7 @@ private:
     QColor BackgroundColour() const;
     const QImage& Composed() const;
 
-    QImage picture_;  // ARGB32, transparent where no picture covers the view
+    QImage picture_;  // ARGB32; transparent at start, then the last picture laid on white
     QImage drawn_;    // ARGB32, transparent where nothing is drawn
     // The composition is cached; it is redone when a layer or the background colour changes.
     mutable QImage composed_;
