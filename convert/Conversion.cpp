@@ -32,6 +32,11 @@ std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
     return std::nullopt;
 }
 
+// A picture scaled to fit the screen may be read smaller to begin with.
+BitmapFiles::Size PictureSize(const ConversionOptions& options) {
+    return options.fit ? BitmapFiles::Size::MayShrink : BitmapFiles::Size::Whole;
+}
+
 // The picture scaled to fit, or its top-left 96 x 48 as the window shows it,
 // handed to the engine as plain bytes.
 void DrawQtPicture(Routines::ImageView& view, const QImage& picture, const ConversionOptions& options) {
@@ -121,7 +126,7 @@ std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind,
                                        const ConversionOptions& options) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    DrawQtPicture(canvas, BitmapFiles::ReadPicture(path), options);
+    DrawQtPicture(canvas, BitmapFiles::ReadPicture(path, PictureSize(options)), options);
     return Finish(canvas, options);
 }
 
@@ -130,7 +135,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
-        DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name), options);
+        DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name, PictureSize(options)), options);
         return Finish(canvas, options);
     }
     // The engine reads files: the bytes go to a private one, and failures

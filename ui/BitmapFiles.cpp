@@ -23,7 +23,23 @@ using PictureFormats::Refuse;
 // pixel with room to spare; a second guard should a decoder ask for more.
 constexpr int AllocationLimitMegabytes = 32;
 
-QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QString& name) {
+// The size at which the JPEG decoder reads a picture beyond the pixel limit:
+// a half or a quarter of each side, fractions it decodes directly, without
+// ever holding the whole picture; an invalid size for a larger picture.
+QSize ShrunkJpegSize(QSize size) {
+    if (!size.isValid() || qint64{size.width()} * size.height() > 4 * PictureFormats::LargestPixelCount) {
+        return {};
+    }
+    for (const int fraction : {2, 4}) {
+        const QSize shrunk((size.width() + fraction - 1) / fraction,
+                           (size.height() + fraction - 1) / fraction);
+        if (qint64{shrunk.width()} * shrunk.height() <= PictureFormats::LargestPixelCount) return shrunk;
+    }
+    return {};
+}
+
+QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QString& name,
+                  Size size = Size::Whole) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -31,9 +47,19 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     QImageReader reader(&buffer, format);
     // Only the format the content showed; no other decoder gets to guess.
     reader.setAutoDetectImageFormat(false);
-    // Qt 6.4 reports no size for a bitmap stored top-down; a bitmap's header
-    // has been checked before it gets here.
-    if (format != "bmp") PictureFormats::CheckSize(reader.size(), name);
+    const QSize declared = reader.size();
+    const QSize shrunk =
+        size == Size::MayShrink && format == "jpeg" &&
+                qint64{declared.width()} * declared.height() > PictureFormats::LargestPixelCount
+            ? ShrunkJpegSize(declared)
+            : QSize();
+    if (shrunk.isValid()) {
+        reader.setScaledSize(shrunk);
+    } else if (format != "bmp") {
+        // Qt 6.4 reports no size for a bitmap stored top-down; a bitmap's
+        // header has been checked before it gets here.
+        PictureFormats::CheckSize(declared, name);
+    }
     QImage picture = reader.read();
     if (picture.isNull()) Refuse(name, reader.errorString());
     PictureFormats::CheckSize(picture.size(), name);
@@ -44,7 +70,7 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 
 }  // namespace
 
-QImage ReadPicture(const QString& path) {
+QImage ReadPicture(const QString& path, Size size) {
     // The engine's edge refuses folders, pipes and devices by their status,
     // before anything is opened.
     const std::uintmax_t length = Routines::FileLength(EnginePath(path));
@@ -56,10 +82,11 @@ QImage ReadPicture(const QString& path) {
     }
     const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(EnginePath(path), length);
     return DecodePicture(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), path);
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), path,
+        size);
 }
 
-QImage DecodePicture(const QByteArray& bytes, const QString& name) {
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size) {
     if (bytes.size() > PictureFormats::LargestFileBytes) {
         Refuse(name, QStringLiteral("%1 bytes are more than any picture this program reads (%2 bytes)")
                          .arg(bytes.size())
@@ -76,7 +103,7 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name) {
                               PictureFormats::QtFormatName(format), name);
         case Format::Jpeg:
             PictureFormats::CheckJpegScans(bytes, name);
-            return ReadWithQt(bytes, PictureFormats::QtFormatName(format), name);
+            return ReadWithQt(bytes, PictureFormats::QtFormatName(format), name, size);
         case Format::Gif:
         case Format::PortableAnymap:
         case Format::XBitmap:

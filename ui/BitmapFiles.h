@@ -17,10 +17,15 @@ namespace BitmapFiles {
 // file that is no picture and a picture that lies about its lengths or is too
 // large to read safely all raise a Failure; nothing that could block is
 // ever opened.
-QImage ReadPicture(const QString& path);
+//
+// With Size::MayShrink, for callers that scale the picture down anyway, a JPEG
+// photo of up to four times the pixel limit is decoded at a half or a quarter
+// of its size, which its decoder does as it reads, instead of being refused.
+enum class Size { Whole, MayShrink };
+QImage ReadPicture(const QString& path, Size size = Size::Whole);
 
 // The same for a picture already in memory; name is what failures quote.
-QImage DecodePicture(const QByteArray& bytes, const QString& name);
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole);
 
 // The picture's pixels as the engine's picture rules take them: red, green,
 // blue and alpha bytes, row by row.

@@ -216,6 +216,36 @@ private slots:
         QCOMPARE(piped.out, BitFileBytes(expected));
     }
 
+    // A photo beyond the pixel limit: placed as the window places it, it is
+    // refused as the window refuses it; scaled to fit, its decoder reads it
+    // at half size instead.
+    void largePhotoIsReadSmallerOnlyToFit() {
+        if (!QImageReader::supportedImageFormats().contains("jpeg")) QSKIP("Qt has no JPEG plugin here");
+        const QImage photo = Grey(QSize(4000, 3000), [](int x, int) { return x < 2000 ? 0 : 255; });
+        WriteBytes(Path("photo.jpg"), Encoded(photo, "jpeg"));
+
+        const ConverterRun placed = RunConverter(dir_.path(), {"photo.jpg", "-o", "placed.bit"});
+        QCOMPARE(placed.exitCode, 1);
+        QVERIFY2(placed.err.contains("4000 x 3000 pixels is larger than"), placed.err.constData());
+        QVERIFY(!QFile::exists(Path("placed.bit")));
+
+        const ConverterRun fitted =
+            RunConverter(dir_.path(), {"photo.jpg", "--fit", "--threshold", "128", "-o", "fitted.bit"});
+        QCOMPARE(fitted.err, QByteArray());
+        QCOMPARE(fitted.exitCode, 0);
+        // 4000 x 3000 fits as 64 x 48 from column 16: black up to column 47.
+        const QByteArray bits = ReadBytes(Path("fitted.bit"));
+        const QByteArray expected = BitFileBytes([](int x, int) { return x >= 16 && x < 48; });
+        QCOMPARE(bits.size(), expected.size());
+        for (int band = 0; band < Height / 8; ++band) {
+            for (int x = 0; x < Width; ++x) {
+                // The smooth scaler greys the one column where the halves meet.
+                if (x == 47 || x == 48) continue;
+                QCOMPARE(bits[band * Width + x], expected[band * Width + x]);
+            }
+        }
+    }
+
     void standardInputFailuresNameIt() {
         const ConverterRun run =
             RunConverter(dir_.path(), {"-", "-o", "out.bit"}, QByteArray("NOL too short"));
