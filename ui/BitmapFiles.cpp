@@ -48,11 +48,13 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     // Only the format the content showed; no other decoder gets to guess.
     reader.setAutoDetectImageFormat(false);
     const QSize declared = reader.size();
-    const QSize shrunk =
-        size == Size::MayShrink && format == "jpeg" &&
-                qint64{declared.width()} * declared.height() > PictureFormats::LargestPixelCount
-            ? ShrunkJpegSize(declared)
-            : QSize();
+    // Only a JPEG of one scan is read smaller: its decoder then holds a few
+    // rows at a time, where a progressive one keeps the whole picture's
+    // coefficients however small it is read.
+    const bool mayShrink = size == Size::MayShrink && format == "jpeg" &&
+                           qint64{declared.width()} * declared.height() > PictureFormats::LargestPixelCount &&
+                           PictureFormats::JpegScanCount(bytes) == 1;
+    const QSize shrunk = mayShrink ? ShrunkJpegSize(declared) : QSize();
     if (shrunk.isValid()) {
         reader.setScaledSize(shrunk);
     } else if (format != "bmp") {

@@ -41,6 +41,10 @@ QImage DecodePaletteBitmap(const QByteArray& bytes, const QString& name);
 // inflates past what the picture needs, or beyond 8 MiB, is refused too.
 QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name);
 
+// How many scans a JPEG holds: one for a baseline photo, several for a
+// progressive one.
+qsizetype JpegScanCount(const QByteArray& bytes);
+
 // Refuses a JPEG with more scans than any real encoder writes; each scan of a
 // progressive JPEG costs a pass over the whole picture.
 void CheckJpegScans(const QByteArray& bytes, const QString& name);

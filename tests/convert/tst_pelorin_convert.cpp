@@ -1,8 +1,10 @@
 #include <functional>
 #include <vector>
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QImageWriter>
 
 #include "ConverterProcess.h"
 #include "PictureToScreen.h"
@@ -218,11 +220,24 @@ private slots:
 
     // A photo beyond the pixel limit: placed as the window places it, it is
     // refused as the window refuses it; scaled to fit, its decoder reads it
-    // at half size instead.
+    // at half size instead, if it is a baseline JPEG.
     void largePhotoIsReadSmallerOnlyToFit() {
         if (!QImageReader::supportedImageFormats().contains("jpeg")) QSKIP("Qt has no JPEG plugin here");
         const QImage photo = Grey(QSize(4000, 3000), [](int x, int) { return x < 2000 ? 0 : 255; });
         WriteBytes(Path("photo.jpg"), Encoded(photo, "jpeg"));
+
+        // A progressive JPEG keeps every coefficient of the whole picture
+        // while it decodes, however small it is read: refused all the same.
+        QByteArray progressive;
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(photo));
+        WriteBytes(Path("progressive.jpg"), progressive);
+        const ConverterRun refused = RunConverter(dir_.path(), {"progressive.jpg", "--fit", "-o", "p.bit"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("4000 x 3000 pixels is larger than"), refused.err.constData());
 
         const ConverterRun placed = RunConverter(dir_.path(), {"photo.jpg", "-o", "placed.bit"});
         QCOMPARE(placed.exitCode, 1);
