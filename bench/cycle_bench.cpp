@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "Routines.h"
+#include "ScreenCanvas.h"
 
 namespace {
 
@@ -52,23 +53,7 @@ public:
 };
 
 // An in-memory 96 x 48 view, white when cleared.
-class MemoryView : public Routines::ImageView {
-public:
-    void Clear() override { pixels_.fill(Routines::White); }
-    void SetPixel(int x, int y, Routines::Colour colour) override { pixels_[y * 96 + x] = colour; }
-    Routines::Colour ReadPixel(int x, int y) const override { return pixels_[y * 96 + x]; }
-    void SetBlackPixels(const Routines::ScreenMask& mask) override {
-        // Black is 0, so a set pixel's colour is masked away; byte arithmetic
-        // instead of a choice lets the compiler vectorise the loop.
-        const auto* set = reinterpret_cast<const unsigned char*>(mask.data());
-        for (std::size_t i = 0; i < pixels_.size(); ++i)
-            pixels_[i] &= static_cast<Routines::Colour>(set[i]) - 1;
-    }
-    void ReadScreen(Routines::ScreenPixels& pixels) const override { pixels = pixels_; }
-
-private:
-    Routines::ScreenPixels pixels_{};
-};
+using MemoryView = Routines::ScreenCanvas;
 
 // The test pictures, built from the file layout: byte 96·n + x holds column x
 // of band n, its low bit the band's top row.

@@ -14,22 +14,14 @@
 
 #include "PictureView.h"
 #include "Routines.h"
+#include "ScreenCanvas.h"
 
 namespace {
 
 bool failed = false;
 
-class MemoryView : public Routines::ImageView {
-public:
-    void Clear() override { pixels_.fill(Routines::White); }
-    void SetPixel(int x, int y, Routines::Colour colour) override {
-        pixels_[Routines::PixelIndex(x, y)] = colour;
-    }
-    Routines::Colour ReadPixel(int x, int y) const override { return pixels_[Routines::PixelIndex(x, y)]; }
-
-private:
-    Routines::ScreenPixels pixels_{};
-};
+// An in-memory 96 x 48 view, white when cleared.
+using MemoryView = Routines::ScreenCanvas;
 
 bool AllBlack(const Routines::ImageView& view) {
     Routines::ScreenPixels pixels;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "Failure.h"
@@ -11,7 +12,7 @@ namespace Routines {
 // A 96 x 48 image view held in memory, for drawing and sampling without a window.
 class ScreenCanvas : public ImageView {
 public:
-    void Clear() override { pixels_ = Blank(); }
+    void Clear() override { pixels_.fill(White); }
 
     // Like the window's view, the canvas clips what falls outside it.
     void SetPixel(int x, int y, Colour colour) override {
@@ -25,6 +26,14 @@ public:
         }
         return pixels_[PixelIndex(x, y)];
     }
+
+    void SetBlackPixels(const ScreenMask& mask) override {
+        // Black is 0, so a set pixel's colour is masked away; arithmetic
+        // instead of a choice lets the compiler vectorise the loop.
+        for (std::size_t i = 0; i < pixels_.size(); ++i) pixels_[i] &= static_cast<Colour>(mask[i]) - 1;
+    }
+
+    void ReadScreen(ScreenPixels& pixels) const override { pixels = pixels_; }
 
 private:
     static ScreenPixels Blank() {
