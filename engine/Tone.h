@@ -1,0 +1,49 @@
+#pragma once
+
+// Tone adjustments of a grey picture before it becomes one-bit: levels,
+// gamma, contrast, brightness and an unsharp mask sized for tiny pictures.
+
+#include <optional>
+
+#include "Resample.h"
+
+namespace Routines {
+
+// The grey values that become black and white; everything between is spread
+// linearly, everything outside clipped.
+struct Levels {
+    float low = 0;
+    float high = 255;
+};
+
+struct ToneOptions {
+    // No levels: the picture's own range. Auto levels (the default) take the
+    // darkest and lightest half percent of the picture's pixels as black and white.
+    bool autoLevels = true;
+    std::optional<Levels> levels;  // fixed levels, used when autoLevels is false
+    // Above 1 lightens the mid-tones: v = 255 (v / 255)^(1 / gamma).
+    float gamma = 1.0f;
+    // Percent: 100 doubles every distance from mid-grey, -100 makes the picture flat grey.
+    float contrastPercent = 0.0f;
+    // Percent of the whole range added to every value.
+    float brightnessPercent = 0.0f;
+    // Unsharp mask: v + amount (v - blur(v)), the blur a Gaussian of
+    // SharpenRadius pixels, which is what the edges of a 96 x 48 picture are made of.
+    float sharpenAmount = 0.0f;
+};
+
+inline constexpr float SharpenRadius = 0.8f;
+
+// The levels auto levels would use: the grey values below which and above
+// which half a percent of the pixels lie.
+Levels AutoLevels(const GreyPicture& picture);
+
+// Applies, in this order: levels, gamma, contrast, brightness, sharpening;
+// every value is kept within 0 to 255.
+void AdjustTone(GreyPicture& picture, const ToneOptions& options);
+
+// The picture blurred by a Gaussian of the given standard deviation, the
+// kernel cut at three of them and renormalised at the picture's edges.
+GreyPicture GaussianBlur(const GreyPicture& picture, float sigma);
+
+}  // namespace Routines
