@@ -142,6 +142,12 @@ const std::vector<Method>& Methods() {
         {"sierra", [](const GreyPicture& p) { return WithMethod(p, Dithering::Sierra); }},
         {"blue-noise", [](const GreyPicture& p) { return WithMethod(p, Dithering::BlueNoise); }},
         {"atkinson-linear-light", AtkinsonInLinearLight},
+        {"atkinson-sharpened",
+         [](const GreyPicture& p) {
+             ToneOptions tone;
+             tone.sharpenAmount = 0.5f;
+             return PictureToPixels(p, tone, Dithering::Atkinson);
+         }},
         {"defaults", [](const GreyPicture& p) { return PictureToPixels(p, ToneOptions{}, Dithering::Best); }},
     };
     return methods;
