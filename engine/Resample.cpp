@@ -35,16 +35,13 @@ void GreyRow(std::span<const std::uint8_t> rgba, Colour background, std::span<fl
 // target pixel t covers [t * source, (t + 1) * source) in units of
 // 1 / (source * target) of the picture: the overlaps are whole numbers, so the
 // shares are exact whatever the sizes.
-std::vector<std::vector<AreaReducer::Overlap>> AreaReducer::Overlaps(int source, int target) {
-    std::vector<std::vector<Overlap>> overlaps(static_cast<std::size_t>(source));
-    for (int s = 0; s < source; ++s) {
-        const long long begin = static_cast<long long>(s) * target;
-        const long long end = begin + target;
-        for (long long t = begin / source; t * source < end && t < target; ++t) {
-            const long long overlap = std::min(end, (t + 1) * source) - std::max(begin, t * source);
-            if (overlap > 0)
-                overlaps[s].push_back({static_cast<int>(t), static_cast<float>(overlap) / source});
-        }
+std::vector<AreaReducer::Overlap> AreaReducer::OverlapsOf(int s, int source, int target) {
+    std::vector<Overlap> overlaps;
+    const long long begin = static_cast<long long>(s) * target;
+    const long long end = begin + target;
+    for (long long t = begin / source; t * source < end && t < target; ++t) {
+        const long long overlap = std::min(end, (t + 1) * source) - std::max(begin, t * source);
+        if (overlap > 0) overlaps.push_back({static_cast<int>(t), static_cast<float>(overlap) / source});
     }
     return overlaps;
 }
@@ -52,19 +49,22 @@ std::vector<std::vector<AreaReducer::Overlap>> AreaReducer::Overlaps(int source,
 AreaReducer::AreaReducer(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight)
     : targetWidth_(std::max(targetWidth, 0)),
       targetHeight_(std::max(targetHeight, 0)),
-      columns_(Overlaps(std::max(sourceWidth, 0), targetWidth_)),
-      rows_(Overlaps(std::max(sourceHeight, 0), targetHeight_)),
+      sourceHeight_(std::max(sourceHeight, 0)),
+      columns_(static_cast<std::size_t>(std::max(sourceWidth, 0))),
       reducedRow_(static_cast<std::size_t>(targetWidth_)),
-      sums_(static_cast<std::size_t>(targetWidth_) * targetHeight_) {}
+      sums_(static_cast<std::size_t>(targetWidth_) * targetHeight_) {
+    for (int x = 0; x < static_cast<int>(columns_.size()); ++x)
+        columns_[x] = OverlapsOf(x, static_cast<int>(columns_.size()), targetWidth_);
+}
 
 void AreaReducer::AddRow(std::span<const float> greyRow) {
-    if (nextRow_ >= static_cast<int>(rows_.size())) return;
+    if (nextRow_ >= sourceHeight_) return;
     std::fill(reducedRow_.begin(), reducedRow_.end(), 0.0);
     const std::size_t count = std::min(greyRow.size(), columns_.size());
     for (std::size_t x = 0; x < count; ++x) {
         for (const Overlap& column : columns_[x]) reducedRow_[column.target] += greyRow[x] * column.share;
     }
-    for (const Overlap& row : rows_[nextRow_]) {
+    for (const Overlap& row : OverlapsOf(nextRow_, sourceHeight_, targetHeight_)) {
         double* sums = &sums_[static_cast<std::size_t>(row.target) * targetWidth_];
         for (int x = 0; x < targetWidth_; ++x) sums[x] += reducedRow_[x] * row.share;
     }

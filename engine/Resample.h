@@ -41,13 +41,14 @@ private:
         int target;
         float share;
     };
-    static std::vector<std::vector<Overlap>> Overlaps(int source, int target);
+    // The target pixels source pixel s of `source` falls on, along an axis of `target` pixels.
+    static std::vector<Overlap> OverlapsOf(int s, int source, int target);
 
     int targetWidth_;
     int targetHeight_;
+    int sourceHeight_;
     int nextRow_ = 0;
-    std::vector<std::vector<Overlap>> columns_;
-    std::vector<std::vector<Overlap>> rows_;
+    std::vector<std::vector<Overlap>> columns_;  // for each source column
     std::vector<double> reducedRow_;
     std::vector<double> sums_;
 };
