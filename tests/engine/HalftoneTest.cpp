@@ -214,3 +214,37 @@ TEST(PictureToPixels, AdjustsTheToneBeforeHalftoning) {
     EXPECT_NEAR(SetShare(PictureToPixels(dull, none, Dithering::None)), 68.0 / 96, 0.011);
     EXPECT_NEAR(SetShare(PictureToPixels(dull, ToneOptions{}, Dithering::None)), 0.5, 0.02);
 }
+
+class ThresholdScale : public testing::TestWithParam<RampCase> {};
+
+// The threshold is a grey on the 0-255 scale for every method: without a
+// mask, the first pixel of a flat grey 100, which has received no error yet,
+// is set exactly when the threshold lies above 100. Where the error is not all carried (no
+// dithering, Atkinson, the masks) a raised threshold also sets more of a
+// picture; the kernels that carry the whole error keep its tone whatever the
+// threshold, which then only moves where the dots fall.
+TEST_P(ThresholdScale, DecidesAtTheThresholdGiven) {
+    const RampCase& c = GetParam();
+    if (c.dithering != Dithering::BlueNoise) {
+        EXPECT_FALSE(Halftone(Flat(100), c.dithering, 100)[0]);
+        EXPECT_TRUE(Halftone(Flat(100), c.dithering, 101)[0]);
+    }
+    if (c.bound == 0) return;  // carries the whole error
+    const GreyPicture photo = PhotoLike(5);
+    const double low = SetShare(Halftone(photo, c.dithering, 90));
+    const double middle = SetShare(Halftone(photo, c.dithering, MidGrey));
+    const double high = SetShare(Halftone(photo, c.dithering, 170));
+    EXPECT_LT(low + c.bound, middle);
+    EXPECT_LT(middle + c.bound, high);
+}
+
+// The bound here is the least rise of the share set from one threshold to the next.
+INSTANTIATE_TEST_SUITE_P(Methods, ThresholdScale,
+                         testing::Values(RampCase{Dithering::None, "none", 0.005},
+                                         RampCase{Dithering::Atkinson, "atkinson", 0.02},
+                                         RampCase{Dithering::BlueNoise, "blue_noise", 0.05},
+                                         RampCase{Dithering::FloydSteinberg, "floyd_steinberg", 0},
+                                         RampCase{Dithering::Jarvis, "jarvis", 0},
+                                         RampCase{Dithering::Stucki, "stucki", 0},
+                                         RampCase{Dithering::Sierra, "sierra", 0}),
+                         [](const testing::TestParamInfo<RampCase>& info) { return info.param.name; });
