@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     double floydMs = 0;
 
     std::printf("%-28s", "picture (structure / tone)");
-    for (const std::string& tool : tools) std::printf(" %16.16s", tool.c_str());
+    for (const std::string& tool : tools) std::printf(" %22.22s", tool.c_str());
     std::printf("\n");
     for (; argument < argc; ++argument) {
         const QString path = QString::fromLocal8Bit(argv[argument]);
@@ -220,7 +220,8 @@ int main(int argc, char** argv) {
             figures[peer].push_back(result.isNull() ? Figures{} : Compare(fitted, grey));
         }
         for (const std::string& tool : tools)
-            std::printf("    %.3f / %5.1f", figures[tool].back().structure, figures[tool].back().toneError);
+            std::printf("          %.3f / %5.1f", figures[tool].back().structure,
+                        figures[tool].back().toneError);
         std::printf("\n");
         const GreyPicture screenSized = ResampleArea(fitted, ScreenWidth, ScreenHeight);
         bestMs += MillisecondsPerPicture(screenSized, Dithering::Best);
@@ -236,14 +237,14 @@ int main(int argc, char** argv) {
             means[tool].structure += f.structure / count;
             means[tool].toneError += f.toneError / count;
         }
-        std::printf("    %.3f / %5.1f", means[tool].structure, means[tool].toneError);
+        std::printf("          %.3f / %5.1f", means[tool].structure, means[tool].toneError);
     }
     std::printf("\n%-28s", "best's structure higher on");
     for (const std::string& tool : tools) {
         int wins = 0;
         for (std::size_t i = 0; i < pictures.size(); ++i)
             wins += figures["best"][i].structure > figures[tool][i].structure ? 1 : 0;
-        std::printf(" %10d of %3zu", wins, pictures.size());
+        std::printf(" %15d of %3zu", wins, pictures.size());
     }
     std::printf("\n\n");
 
