@@ -388,12 +388,25 @@ std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> 
                                   const SearchWeights& weights) {
     SearchState state(picture, std::move(start), weights);
     constexpr std::array<std::array<int, 2>, 4> neighbours{{{1, 0}, {0, 1}, {-1, 0}, {0, -1}}};
+    // A change moves the gains of the pixels that share a window with it or
+    // whose blurred difference overlaps its own, and of their neighbours; a
+    // pass looks again only at pixels within that reach of a change made in
+    // the pass before or in this one, so the late passes cost little.
+    const int reach = std::max(Window - 1, 2 * static_cast<int>(std::ceil(3 * weights.toneSigma))) + 1;
+    std::vector<int> lastChange(picture.values.size(), 0);
+    const auto changed = [&](int x, int y, int pass) {
+        for (int ny = std::max(0, y - reach); ny <= std::min(state.Height() - 1, y + reach); ++ny)
+            for (int nx = std::max(0, x - reach); nx <= std::min(state.Width() - 1, x + reach); ++nx)
+                lastChange[Index(nx, ny, state.Width())] = pass;
+    };
     for (int pass = 0; pass < weights.maxPasses; ++pass) {
         bool improved = false;
         for (int y = 0; y < state.Height(); ++y) {
             for (int x = 0; x < state.Width(); ++x) {
+                if (lastChange[Index(x, y, state.Width())] < pass - 1) continue;
                 if (state.ToggleGain(x, y) > LeastGain) {
                     state.Toggle(x, y);
+                    changed(x, y, pass);
                     improved = true;
                     continue;
                 }
@@ -408,6 +421,7 @@ std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> 
                     state.Toggle(x, y);
                     if (first + state.ToggleGain(nx, ny) > LeastGain) {
                         state.Toggle(nx, ny);
+                        changed(x, y, pass);
                         improved = true;
                         break;
                     }
