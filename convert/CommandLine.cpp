@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <utility>
+
+#include <QColor>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
@@ -13,10 +16,43 @@ namespace {
 const QString StandardStream = QStringLiteral("-");
 
 std::optional<Routines::Dithering> DitheringNamed(const QString& name) {
-    if (name == QLatin1String("floyd-steinberg")) return Routines::Dithering::FloydSteinberg;
-    if (name == QLatin1String("atkinson")) return Routines::Dithering::Atkinson;
-    if (name == QLatin1String("ordered")) return Routines::Dithering::Ordered;
+    using Routines::Dithering;
+    static const std::pair<const char*, Dithering> methods[] = {
+        {"floyd-steinberg", Dithering::FloydSteinberg},
+        {"atkinson", Dithering::Atkinson},
+        {"jarvis", Dithering::Jarvis},
+        {"stucki", Dithering::Stucki},
+        {"sierra", Dithering::Sierra},
+        {"ordered", Dithering::Ordered},
+        {"blue-noise", Dithering::BlueNoise},
+        {"best", Dithering::Best},
+    };
+    for (const auto& [word, method] : methods) {
+        if (name == QLatin1String(word)) return method;
+    }
     return std::nullopt;
+}
+
+// A number within [lowest, highest], or nothing.
+std::optional<double> NumberWithin(const QString& text, double lowest, double highest) {
+    bool isNumber = false;
+    const double value = text.toDouble(&isNumber);
+    if (!isNumber || !(value >= lowest && value <= highest)) return std::nullopt;
+    return value;
+}
+
+// "auto", "none" or "LOW,HIGH" into the tone options; false when it is none of them.
+bool ReadLevels(const QString& text, Routines::ToneOptions& tone) {
+    if (text == QLatin1String("auto")) return tone.autoLevels = true;
+    tone.autoLevels = false;
+    if (text == QLatin1String("none")) return true;
+    const QStringList bounds = text.split(QLatin1Char(','));
+    if (bounds.size() != 2) return false;
+    const auto low = NumberWithin(bounds[0], 0, 255);
+    const auto high = NumberWithin(bounds[1], 0, 255);
+    if (!low || !high || *low >= *high) return false;
+    tone.levels = Routines::Levels{static_cast<float>(*low), static_cast<float>(*high)};
+    return true;
 }
 
 ParsedCommandLine UsageError(const QString& message) {
@@ -79,13 +115,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     QStringLiteral("FOLDER"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption fit(QStringLiteral("fit"));
+    const QCommandLineOption exact(QStringLiteral("exact"));
+    const QCommandLineOption levels(QStringLiteral("levels"), QString(),
+                                    QStringLiteral("auto|none|LOW,HIGH"));
+    const QCommandLineOption contrast(QStringLiteral("contrast"), QString(), QStringLiteral("PERCENT"));
+    const QCommandLineOption brightness(QStringLiteral("brightness"), QString(), QStringLiteral("PERCENT"));
+    const QCommandLineOption gamma(QStringLiteral("gamma"), QString(), QStringLiteral("G"));
+    const QCommandLineOption sharpen(QStringLiteral("sharpen"), QString(), QStringLiteral("AMOUNT"));
+    const QCommandLineOption background(QStringLiteral("background"), QString(), QStringLiteral("COLOUR"));
     const QCommandLineOption threshold(QStringLiteral("threshold"), QString(), QStringLiteral("N"));
     const QCommandLineOption dither(QStringLiteral("dither"), QString(), QStringLiteral("METHOD"));
     const QCommandLineOption invert(QStringLiteral("invert"));
     const QCommandLineOption preview(QStringLiteral("preview"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({output, folder, to, fit, threshold, dither, invert, preview, help, version});
+    parser.addOptions({output, folder, to, fit, exact, threshold, dither, levels, contrast, brightness, gamma,
+                       sharpen, background, invert, preview, help, version});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
 
     ParsedCommandLine parsed;
@@ -102,7 +147,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         if (!request.to)
             return UsageError(QStringLiteral("unknown format '%1' for --to").arg(parser.value(to)));
     }
-    request.conversion.fit = parser.isSet(fit);
+    Routines::PictureRules& picture = request.conversion.picture;
+    if (parser.isSet(fit) && parser.isSet(exact))
+        return UsageError(QStringLiteral("--fit and --exact cannot be used together"));
+    if (parser.isSet(fit)) picture.placement = Routines::Placement::Fitted;
+    if (parser.isSet(exact)) picture.placement = Routines::Placement::TopLeft;
     request.conversion.invert = parser.isSet(invert);
     request.preview = parser.isSet(preview);
     if (parser.isSet(threshold)) {
@@ -110,13 +159,51 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         const int level = parser.value(threshold).toInt(&isNumber);
         if (!isNumber || level < 0 || level > 255)
             return UsageError(QStringLiteral("--threshold takes a luminance from 0 to 255"));
-        request.conversion.rules.threshold = level;
+        picture.threshold = level;
     }
     if (parser.isSet(dither)) {
         const auto method = DitheringNamed(parser.value(dither));
         if (!method)
             return UsageError(QStringLiteral("unknown method '%1' for --dither").arg(parser.value(dither)));
-        request.conversion.rules.dithering = *method;
+        picture.dithering = *method;
+    }
+    Routines::ToneOptions tone;
+    bool toneGiven = false;
+    if (parser.isSet(levels)) {
+        if (!ReadLevels(parser.value(levels), tone))
+            return UsageError(
+                QStringLiteral("--levels takes auto, none or LOW,HIGH (0-255, LOW below HIGH)"));
+        toneGiven = true;
+    }
+    // Each tone option: its range and where its value goes.
+    const struct {
+        const QCommandLineOption& option;
+        double lowest;
+        double highest;
+        float& value;
+        const char* problem;
+    } numbers[] = {
+        {contrast, -100, 100, tone.contrastPercent, "--contrast takes a percentage from -100 to 100"},
+        {brightness, -100, 100, tone.brightnessPercent, "--brightness takes a percentage from -100 to 100"},
+        {gamma, 0.1, 10, tone.gamma, "--gamma takes a number from 0.1 to 10"},
+        {sharpen, 0, 5, tone.sharpenAmount, "--sharpen takes an amount from 0 to 5"},
+    };
+    for (const auto& number : numbers) {
+        if (!parser.isSet(number.option)) continue;
+        const auto value = NumberWithin(parser.value(number.option), number.lowest, number.highest);
+        if (!value) return UsageError(QString::fromLatin1(number.problem));
+        number.value = static_cast<float>(*value);
+        toneGiven = true;
+    }
+    if (toneGiven) picture.tone = tone;
+    if (parser.isSet(background)) {
+        const QColor colour(parser.value(background));
+        if (!colour.isValid())
+            return UsageError(
+                QStringLiteral("unknown colour '%1' for --background").arg(parser.value(background)));
+        picture.background = static_cast<Routines::Colour>(colour.red()) |
+                             static_cast<Routines::Colour>(colour.green()) << 8 |
+                             static_cast<Routines::Colour>(colour.blue()) << 16;
     }
     if (const QString problem = Problem(request); !problem.isEmpty()) return UsageError(problem);
     parsed.request = request;
@@ -141,12 +228,24 @@ QString HelpText() {
         "      --preview        show the result as 24 lines of half blocks; with no output\n"
         "                       named, only show it\n"
         "\n"
-        "Pictures (by default as the window does it: placed top-left, clipped to 96 x 48,\n"
-        "only pure white clear; transparent pixels count as white):\n"
-        "      --fit            scale to fit 96 x 48 keeping the aspect ratio, centred\n"
+        "Pictures: one that fits within 96 x 48 is taken as drawn, as the window does it\n"
+        "(top-left, only pure white clear, transparent pixels white); a larger one (a photo)\n"
+        "is scaled to fit, its levels set automatically and halftoned with the best method.\n"
+        "      --fit            scale to fit 96 x 48 keeping the aspect ratio, centred, as a photo\n"
+        "      --exact          the window's rule for any picture: top-left 96 x 48, only pure\n"
+        "                       white clear\n"
         "      --threshold N    set every pixel darker than luminance N (0-255)\n"
-        "      --dither METHOD  floyd-steinberg, atkinson or ordered (around --threshold,\n"
-        "                       128 by default)\n"
+        "      --dither METHOD  best, atkinson, floyd-steinberg, jarvis, stucki, sierra, ordered\n"
+        "                       or blue-noise (around --threshold, 128 by default)\n"
+        "      --levels auto|none|LOW,HIGH\n"
+        "                       the greys that become black and white: auto takes the darkest\n"
+        "                       and lightest half percent (the default for a photo)\n"
+        "      --contrast PERCENT, --brightness PERCENT (-100 to 100), --gamma G (0.1 to 10),\n"
+        "      --sharpen AMOUNT (0 to 5)\n"
+        "                       tone before halftoning; any of them (or --levels) halftones a\n"
+        "                       picture drawn as it is, too\n"
+        "      --background COLOUR\n"
+        "                       what transparent pixels lie on when made grey (white)\n"
         "      --invert         swap set and clear pixels (for every input)\n"
         "\n"
         "  -h, --help           show this help\n"

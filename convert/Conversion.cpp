@@ -34,25 +34,21 @@ std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
 
 // A picture scaled to fit the screen may be read smaller to begin with.
 BitmapFiles::Size PictureSize(const ConversionOptions& options) {
-    return options.fit ? BitmapFiles::Size::MayShrink : BitmapFiles::Size::Whole;
+    return options.picture.placement == Routines::Placement::TopLeft ? BitmapFiles::Size::Whole
+                                                                     : BitmapFiles::Size::MayShrink;
 }
 
-// The picture scaled to fit, or its top-left 96 x 48 as the window shows it,
-// handed to the engine as plain bytes.
-void DrawQtPicture(Routines::ImageView& view, const QImage& picture, const ConversionOptions& options) {
-    QImage placed;
-    Routines::ScreenRect where;
-    if (options.fit) {
-        where = Routines::FitRectangle(picture.width(), picture.height());
-        // Premultiplied, so that transparent pixels do not bleed their colour into the smoothing.
-        placed = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                     .scaled(where.width, where.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else {
-        // Cropping first keeps a large picture from being converted whole.
-        placed = picture.copy(
-            QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
-    }
-    Routines::DrawPicture(view, BitmapFiles::RgbaPixels(placed), where.left, where.top, options.rules);
+// The picture by the engine's picture rules. One drawn as it is needs only its
+// part inside the screen: cropping first keeps a large picture from being
+// converted whole.
+Routines::PictureOutcome DrawQtPicture(Routines::ImageView& view, const QImage& picture,
+                                       const ConversionOptions& options) {
+    const bool fitted = Routines::IsFitted(picture.width(), picture.height(), options.picture.placement);
+    const QImage placed =
+        fitted ? picture
+               : picture.copy(
+                     QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
+    return Routines::DrawPicture(view, BitmapFiles::RgbaPixels(placed), options.picture);
 }
 
 ScreenBytes Finish(Routines::ScreenCanvas& canvas, const ConversionOptions& options) {
@@ -122,20 +118,24 @@ InputKind KindOfBytes(const QByteArray& bytes) {
                                                                          : InputKind::Picture;
 }
 
-std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind,
-                                       const ConversionOptions& options) {
+std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
+                                       Routines::PictureOutcome* outcome) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    DrawQtPicture(canvas, BitmapFiles::ReadPicture(path, PictureSize(options)), options);
+    const Routines::PictureOutcome drawn =
+        DrawQtPicture(canvas, BitmapFiles::ReadPicture(path, PictureSize(options)), options);
+    if (outcome) *outcome = drawn;
     return Finish(canvas, options);
 }
 
 std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options) {
+                                        const ConversionOptions& options, Routines::PictureOutcome* outcome) {
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
-        DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name, PictureSize(options)), options);
+        const Routines::PictureOutcome drawn =
+            DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name, PictureSize(options)), options);
+        if (outcome) *outcome = drawn;
         return Finish(canvas, options);
     }
     // The engine reads files: the bytes go to a private one, and failures

@@ -10,7 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "PictureToScreen.h"
+#include "PictureRules.h"
 #include "Routines.h"
 
 namespace Convert {
@@ -22,8 +22,7 @@ enum class OutputFormat { Bit, Bmp, Png, Pbm };
 
 // What the picture options ask for; ".bit" files and logos take only invert.
 struct ConversionOptions {
-    bool fit = false;
-    Routines::ScreenRules rules;
+    Routines::PictureRules picture;
     bool invert = false;
 };
 
@@ -43,10 +42,13 @@ InputKind KindOfBytes(const QByteArray& bytes);
 
 // The screen made from the file, or nothing when the engine refused it (it
 // has then shown its box). Failures are raised as Routines::Failure.
-std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options);
+// A picture's outcome, for the hint on a result that lost it, goes to `outcome` when given.
+std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
+                                       Routines::PictureOutcome* outcome = nullptr);
 // The same for bytes read from standard input, called name in failures.
 std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options);
+                                        const ConversionOptions& options,
+                                        Routines::PictureOutcome* outcome = nullptr);
 
 std::optional<OutputFormat> FormatNamed(const QString& word);
 // By the name's ending, in any case.

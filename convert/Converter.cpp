@@ -1,5 +1,6 @@
 #include "Converter.h"
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <new>
@@ -16,6 +17,7 @@
 #include "Failure.h"
 #include "FileAccess.h"
 #include "MessageBoxes.h"
+#include "PictureRules.h"
 
 namespace Convert {
 
@@ -97,12 +99,21 @@ QByteArray ReadStandardInput() {
     return bytes;
 }
 
+// One line for a result nearly all set or all clear from a picture of many tones.
+std::string LostPictureHint(const Routines::PictureOutcome& picture) {
+    const int percent = static_cast<int>(std::lround(100 * picture.setShare));
+    return "hint: the screen came out " + std::to_string(percent) + " % set from a picture of " +
+           std::to_string(picture.tones) +
+           " tones; --levels auto, --brightness PERCENT, --threshold N or --dither best may keep it";
+}
+
 // Converts one input and writes its output; true when it succeeded.
 bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& boxes) {
     try {
+        Routines::PictureOutcome picture;
         const std::optional<ScreenBytes> screen =
-            input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion)
-                                    : ConvertFile(input, KindOfFile(input), request.conversion);
+            input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion, &picture)
+                                    : ConvertFile(input, KindOfFile(input), request.conversion, &picture);
         const std::vector<std::string> notes = boxes.TakeLines();
         if (!screen) {
             // The engine refused the input with a box: that box is the reason.
@@ -110,6 +121,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
             return false;
         }
         for (const std::string& note : notes) PrintLine(input, "warning: " + note);
+        if (Routines::LooksLost(picture)) PrintLine(input, LostPictureHint(picture));
 
         const QString output = request.OutputFor(input);
         const bool outputIsStandard = output == StandardStream;

@@ -1,3 +1,4 @@
+#include <bit>
 #include <functional>
 #include <vector>
 
@@ -74,8 +75,8 @@ private slots:
         });
         const IsSet stripesSet = [](int x, int) { return x % 4 == 0 || x % 4 == 3; };
         QTest::newRow("only pure white is clear, clipped to 96 x 48")
-            << stripes << QStringList{} << stripesSet;
-        QTest::newRow("invert") << stripes << QStringList{"--invert"}
+            << stripes << QStringList{"--exact"} << stripesSet;
+        QTest::newRow("invert") << stripes << QStringList{"--exact", "--invert"}
                                 << IsSet([=](int x, int y) { return !stripesSet(x, y); });
 
         const QImage ramp = Grey({Width, Height}, [](int x, int) { return x * 255 / 95; });
@@ -134,6 +135,67 @@ private slots:
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadBytes(Path("out.bit")), BitFileBytes(expected));
+    }
+
+    // A photo larger than the screen: by default fitted, its levels set and
+    // halftoned, so neither all black nor all white; under the window's rule
+    // (--exact) it is nearly all set, and a hint says what would help.
+    void photoDefaults_data() {
+        QTest::addColumn<QImage>("photo");
+        // Smooth shading and a few shapes, all darker than white.
+        QTest::newRow("dark shaded photo") << Grey({640, 480}, [](int x, int y) {
+            const int shade = 30 + (x + y) * 150 / 1120;
+            return (x - 320) * (x - 320) + (y - 240) * (y - 240) < 120 * 120 ? shade + 60 : shade;
+        });
+        QTest::newRow("light, low contrast photo")
+            << Grey({300, 500}, [](int x, int y) { return 180 + (x * 7 + y * 3) % 60; });
+    }
+
+    void photoDefaults() {
+        QFETCH(QImage, photo);
+        WriteBytes(Path("photo.png"), Encoded(photo, "png"));
+        const auto setShare = [](const QByteArray& bits) {
+            int set = 0;
+            for (const char byte : bits) set += std::popcount(static_cast<unsigned char>(byte));
+            return set / double(Width * Height);
+        };
+
+        const ConverterRun defaults = RunConverter(dir_.path(), {"photo.png", "-o", "defaults.bit"});
+        QCOMPARE(defaults.exitCode, 0);
+        QCOMPARE(defaults.err, QByteArray());
+        const double share = setShare(ReadBytes(Path("defaults.bit")));
+        QVERIFY2(share > 0.1 && share < 0.9, QByteArray::number(share).constData());
+
+        const ConverterRun exact = RunConverter(dir_.path(), {"photo.png", "--exact", "-o", "exact.bit"});
+        QCOMPARE(exact.exitCode, 0);
+        QCOMPARE(setShare(ReadBytes(Path("exact.bit"))), 1.0);
+        QCOMPARE(exact.ErrorLines().size(), 1);
+        QVERIFY2(
+            exact.err.contains("hint: the screen came out 100 % set") && exact.err.contains("--levels auto"),
+            exact.err.constData());
+    }
+
+    // Transparent pixels lie on the background colour before they become grey.
+    void background_data() {
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<bool>("set");
+        QTest::newRow("white by default") << QString() << false;
+        QTest::newRow("black") << "black" << true;
+        QTest::newRow("dark by its code") << "#202020" << true;
+        QTest::newRow("light by its code") << "#e0e0e0" << false;
+    }
+
+    void background() {
+        QFETCH(QString, colour);
+        QFETCH(bool, set);
+        WriteBytes(Path("clear.png"),
+                   Encoded(WithAlpha({20, 10}, [](int, int) { return qRgba(0, 0, 0, 0); }), "png"));
+        QStringList arguments{"clear.png", "--threshold", "128", "-o", "clear.bit"};
+        if (!colour.isEmpty()) arguments << "--background" << colour;
+        const ConverterRun run = RunConverter(dir_.path(), arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(ReadBytes(Path("clear.bit")),
+                 BitFileBytes([set](int x, int y) { return set && x < 20 && y < 10; }));
     }
 
     void outputFormats_data() {
@@ -195,7 +257,7 @@ private slots:
             << "in.dat" << LogoFile("NOL", 20, logoPixel) << logoOnScreen << true;
         QTest::newRow("logo by an ending in capitals")
             << "IN.NOL" << LogoFile("XYZ", 20, logoPixel) << logoOnScreen << false;
-        QTest::newRow("gif") << "in.gif" << GifFile(Picture({100, 50}, [](int x, int y) {
+        QTest::newRow("gif") << "in.gif" << GifFile(Picture({Width, Height}, [](int x, int y) {
             return Pattern(x, y) ? qRgb(9, 9, 9) : qRgb(255, 255, 255);
         })) << Pattern << true;
     }
@@ -239,7 +301,7 @@ private slots:
         QCOMPARE(refused.exitCode, 1);
         QVERIFY2(refused.err.contains("4000 x 3000 pixels is larger than"), refused.err.constData());
 
-        const ConverterRun placed = RunConverter(dir_.path(), {"photo.jpg", "-o", "placed.bit"});
+        const ConverterRun placed = RunConverter(dir_.path(), {"photo.jpg", "--exact", "-o", "placed.bit"});
         QCOMPARE(placed.exitCode, 1);
         QVERIFY2(placed.err.contains("4000 x 3000 pixels is larger than"), placed.err.constData());
         QVERIFY(!QFile::exists(Path("placed.bit")));
@@ -284,7 +346,14 @@ private slots:
         QTest::newRow("threshold too high") << QStringList{"in.bit", "-o", "x.bit", "--threshold", "256"};
         QTest::newRow("threshold not a number")
             << QStringList{"in.bit", "-o", "x.bit", "--threshold", "half"};
-        QTest::newRow("unknown option") << QStringList{"in.bit", "-o", "x.bit", "--sharpen"};
+        QTest::newRow("unknown option") << QStringList{"in.bit", "-o", "x.bit", "--blur"};
+        QTest::newRow("fit and exact") << QStringList{"in.bit", "-o", "x.bit", "--fit", "--exact"};
+        QTest::newRow("levels upside down") << QStringList{"in.bit", "-o", "x.bit", "--levels", "200,100"};
+        QTest::newRow("levels not a pair") << QStringList{"in.bit", "-o", "x.bit", "--levels", "10"};
+        QTest::newRow("contrast too high") << QStringList{"in.bit", "-o", "x.bit", "--contrast", "500"};
+        QTest::newRow("gamma zero") << QStringList{"in.bit", "-o", "x.bit", "--gamma", "0"};
+        QTest::newRow("sharpen below zero") << QStringList{"in.bit", "-o", "x.bit", "--sharpen", "-1"};
+        QTest::newRow("unknown colour") << QStringList{"in.bit", "-o", "x.bit", "--background", "nocolour"};
         QTest::newRow("standard input into a folder") << QStringList{"-", "-d", "f"};
         QTest::newRow("standard input twice") << QStringList{"-", "-", "--preview"};
         QTest::newRow("two inputs, one name") << QStringList{"in.bit", "sub/in.png", "-d", "f"};

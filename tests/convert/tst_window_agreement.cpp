@@ -38,39 +38,50 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("button");  // the window's open command
+        // The converter's options that give the window's rule: none for screen
+        // pictures, logos and pictures within the screen; --exact for larger pictures,
+        // which it otherwise fits as photos.
+        QTest::addColumn<QStringList>("options");
 
         const auto logoPixel = [](int x, int y) { return (x * y) % 3 == 1; };
         QByteArray invalid = LogoFile("NOL", 20, logoPixel);
         invalid[20 + 100] = '7';
         QTest::newRow(".bit") << "in.bit" << BitFileBytes([](int x, int y) { return (x ^ y) % 3 == 0; })
-                              << "cmdOpenBit";
-        QTest::newRow(".nol") << "in.nol" << LogoFile("NOL", 20, logoPixel) << "cmdOpenNokia";
-        QTest::newRow(".ngg") << "in.ngg" << LogoFile("NGG", 16, logoPixel) << "cmdOpenNokia";
-        QTest::newRow(".nol with an invalid pixel byte") << "bad.nol" << invalid << "cmdOpenNokia";
+                              << "cmdOpenBit" << QStringList{};
+        QTest::newRow(".nol") << "in.nol" << LogoFile("NOL", 20, logoPixel) << "cmdOpenNokia"
+                              << QStringList{};
+        QTest::newRow(".ngg") << "in.ngg" << LogoFile("NGG", 16, logoPixel) << "cmdOpenNokia"
+                              << QStringList{};
+        QTest::newRow(".nol with an invalid pixel byte")
+            << "bad.nol" << invalid << "cmdOpenNokia" << QStringList{};
 
+        const QStringList Exact{"--exact"};
         const QImage large = Picture({120, 70}, Mixed);
         const QImage small = Picture({50, 20}, Mixed);
         QTest::newRow("24-bit bitmap, larger than the screen")
-            << "large.bmp" << Encoded(large, "bmp") << "cmdOpenBMP";
+            << "large.bmp" << Encoded(large, "bmp") << "cmdOpenBMP" << Exact;
         QTest::newRow("1-bit bitmap")
             << "mono.bmp" << Encoded(large.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), "bmp")
-            << "cmdOpenBMP";
-        QTest::newRow("small png") << "small.png" << Encoded(small, "png") << "cmdOpenBMP";
-        QTest::newRow("png with transparency") << "alpha.png" << Encoded(WithAlpha(), "png") << "cmdOpenBMP";
-        QTest::newRow("gif") << "in.gif" << GifFile(large) << "cmdOpenBMP";
-        QTest::newRow("ppm") << "in.ppm" << Encoded(large, "ppm") << "cmdOpenBMP";
+            << "cmdOpenBMP" << Exact;
+        QTest::newRow("small png") << "small.png" << Encoded(small, "png") << "cmdOpenBMP" << QStringList{};
+        QTest::newRow("small png, exact") << "small.png" << Encoded(small, "png") << "cmdOpenBMP" << Exact;
+        QTest::newRow("png with transparency")
+            << "alpha.png" << Encoded(WithAlpha(), "png") << "cmdOpenBMP" << Exact;
+        QTest::newRow("gif") << "in.gif" << GifFile(large) << "cmdOpenBMP" << Exact;
+        QTest::newRow("ppm") << "in.ppm" << Encoded(large, "ppm") << "cmdOpenBMP" << Exact;
         QTest::newRow("pgm") << "in.pgm" << Encoded(large.convertToFormat(QImage::Format_Grayscale8), "pgm")
-                             << "cmdOpenBMP";
+                             << "cmdOpenBMP" << Exact;
         QTest::newRow("pbm") << "in.pbm" << Encoded(large.convertToFormat(QImage::Format_Mono), "pbm")
-                             << "cmdOpenBMP";
+                             << "cmdOpenBMP" << Exact;
         if (QImageWriter::supportedImageFormats().contains("jpeg"))
-            QTest::newRow("jpeg") << "in.jpg" << Encoded(large, "jpeg") << "cmdOpenBMP";
+            QTest::newRow("jpeg") << "in.jpg" << Encoded(large, "jpeg") << "cmdOpenBMP" << Exact;
     }
 
     void sameBitFile() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, button);
+        QFETCH(QStringList, options);
         MainWindowFixture f;
         WriteBytes(f.Path(name), bytes);
 
@@ -79,7 +90,8 @@ private slots:
         const QByteArray fromWindow = ReadBytes(f.Path("window.bit"));
         QCOMPARE(fromWindow.size(), 576);
 
-        const ConverterRun run = RunConverter(f.dir.path(), {name, "-o", "converter.bit"});
+        const ConverterRun run =
+            RunConverter(f.dir.path(), QStringList{name, "-o", "converter.bit"} + options);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadBytes(f.Path("converter.bit")), fromWindow);
     }

@@ -1,0 +1,61 @@
+#pragma once
+
+// How a picture of any size becomes the screen: where it goes, and whether the
+// window's colour rule or tone adjustment and halftoning decide its pixels.
+
+#include <optional>
+
+#include "Halftone.h"
+#include "ImageView.h"
+#include "PictureToScreen.h"
+#include "Tone.h"
+
+namespace Routines {
+
+enum class Placement {
+    // As drawn, at the top-left corner, when the picture fits within the
+    // screen (logos, drawings, screen pictures); scaled to fit when it is
+    // larger either way (photos).
+    AsDrawnOrFitted,
+    // As the window shows any picture: top-left corner, clipped.
+    TopLeft,
+    // Scaled to fit, keeping its aspect ratio, centred.
+    Fitted,
+};
+
+struct PictureRules {
+    Placement placement = Placement::AsDrawnOrFitted;
+    std::optional<int> threshold;
+    std::optional<Dithering> dithering;
+    // Set when any tone option was asked for: the whole set, the others at
+    // their defaults.
+    std::optional<ToneOptions> tone;
+    // What transparent pixels are laid on before they become grey.
+    Colour background = White;
+};
+
+// Whether a picture of this size is scaled to fit under the placement.
+bool IsFitted(int width, int height, Placement placement);
+
+// Whether the window's colour rule decides (only pure white is clear): for a
+// picture drawn as it is, when no threshold, dithering or tone was asked for.
+// Otherwise the picture is made grey, its tone adjusted (auto levels by
+// default when fitted, nothing when drawn as it is) and halftoned (the best
+// method by default, a plain threshold when only a threshold is given).
+bool UsesColourRule(int width, int height, const PictureRules& rules);
+
+// What drawing found: how many grey tones the placed picture shows, and what
+// share of its area came out set.
+struct PictureOutcome {
+    int tones = 0;
+    double setShare = 0;
+};
+
+// Clears the view and draws the picture by the rules.
+PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const PictureRules& rules);
+
+// A result nearly all set or all clear from a picture of many tones: the
+// picture is lost, and the user should hear what would help.
+bool LooksLost(const PictureOutcome& outcome);
+
+}  // namespace Routines
