@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -154,13 +156,52 @@ std::string FolderOf(const std::string& path) {
     return start == 1 ? "/" : path.substr(0, start - 1);
 }
 
+// A temporary file is named ".NAME.pelorin-PID-XXXXXXXX.tmp" beside its
+// target: hidden, and carrying the process that writes it, so that a later
+// save can tell what a killed writer left from what a living one is writing.
+constexpr std::string_view TemporaryMark = ".pelorin-";
+constexpr std::string_view TemporaryEnding = ".tmp";
+
 std::string TemporaryNameNear(const std::string& target) {
     static std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<std::uint32_t> distribution;
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(distribution(generator)));
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "%ld-%08x", static_cast<long>(::getpid()),
+                  static_cast<unsigned>(distribution(generator)));
     const std::size_t start = NameStart(target);
-    return target.substr(0, start) + "." + target.substr(start) + ".tmp-" + suffix;
+    return target.substr(0, start) + "." + target.substr(start) + std::string(TemporaryMark) + suffix +
+           std::string(TemporaryEnding);
+}
+
+// The writer's process of a temporary file's name, or 0 for any other name.
+pid_t WriterOf(std::string_view name) {
+    if (name.size() < 2 || name[0] != '.' || !name.ends_with(TemporaryEnding)) return 0;
+    name.remove_suffix(TemporaryEnding.size());
+    const std::size_t dash = name.rfind('-');
+    const std::size_t mark = name.rfind(TemporaryMark);
+    if (dash == std::string_view::npos || mark == std::string_view::npos ||
+        dash - mark <= TemporaryMark.size() || name.size() - dash != 9 ||
+        name.substr(dash + 1).find_first_not_of("0123456789abcdef") != std::string_view::npos)
+        return 0;
+    const std::string_view digits =
+        name.substr(mark + TemporaryMark.size(), dash - mark - TemporaryMark.size());
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+    return static_cast<pid_t>(std::stol(std::string(digits)));
+}
+
+// Removes the temporary files a killed save left in the folder: those whose
+// writer no longer runs. A kill can strike between naming a complete file and
+// renaming it over its target; the next save into the folder clears it up.
+// Nothing here may fail a save: a file that cannot be removed stays.
+void RemoveAbandonedFiles(const std::string& folder) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        const pid_t writer = WriterOf(name);
+        if (writer <= 0 || writer == ::getpid()) continue;
+        if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        ::unlink(entry->path().c_str());
+    }
 }
 
 // Tries fresh temporary names beside the target until tryName takes one;
@@ -278,6 +319,7 @@ std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& pat
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     const Target target = ResolveTarget(path);
+    RemoveAbandonedFiles(FolderOf(target.path));
     NewFile file = CreateNear(target.path, target.exists ? target.permissions : 0666);
     try {
         WriteAll(file.descriptor, target.path, bytes);

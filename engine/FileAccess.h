@@ -25,8 +25,11 @@ std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& pat
 // Replaces the file at path with exactly these bytes, or leaves it as it was:
 // the bytes go to a new file in the same folder, unnamed where the file system
 // allows it, which is flushed to the disk and only then named and renamed over
-// the target, so an interrupted save leaves neither a damaged target nor a
-// temporary file. Through a symbolic link the file the link points to is
+// the target, so an interrupted save never leaves a damaged target. A save
+// killed between naming the new file and the rename (or, where unnamed files
+// are not allowed, at any time) leaves its temporary file, named
+// ".NAME.pelorin-PID-XXXXXXXX.tmp"; every save removes such files of writers
+// that no longer run from its folder. Through a symbolic link the file the link points to is
 // replaced and the link kept. A folder, a pipe, a device or a loop of links at
 // the path is refused.
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -191,6 +193,47 @@ TEST_F(SaveBitFileTest, OnAFullDiskFailsAndLeavesTheEarlierFileIntact) {
     EXPECT_EQ(Routines::SaveBitFile(path, TopLeftView()), TruthTrue);
     EXPECT_EQ(ReadBytes(path), TopLeftBytes());
 }
+
+// What a save does with the temporary files it finds in its folder: only those
+// of writers that no longer run are removed.
+struct LitterCase {
+    const char* name;
+    bool deadWriter;   // the name carries a process that has ended, else this one's parent
+    const char* form;  // %d is the writer's process
+    bool removed;
+};
+
+class LeftTemporaryFileTest : public EngineTest, public ::testing::WithParamInterface<LitterCase> {};
+
+TEST_P(LeftTemporaryFileTest, OnlyADeadWritersFileIsRemoved) {
+    const LitterCase& c = GetParam();
+    pid_t writer = ::getppid();
+    if (c.deadWriter) {
+        writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) ::_exit(0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    }
+    char name[128];
+    std::snprintf(name, sizeof name, c.form, static_cast<int>(writer));
+    WriteBytes(folder / name, Bytes{1, 2, 3});
+    ASSERT_EQ(Routines::SaveBitFile(folder / "Screen.bit", TopLeftView()), TruthTrue);
+    EXPECT_EQ(fs::exists(folder / name), !c.removed) << name;
+    EXPECT_EQ(ReadBytes(folder / "Screen.bit"), TopLeftBytes());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Litter, LeftTemporaryFileTest,
+    ::testing::Values(
+        LitterCase{"DeadWritersFileOfThisTarget", true, ".Screen.bit.pelorin-%d-0123abcd.tmp", true},
+        LitterCase{"DeadWritersFileOfAnotherTarget", true, ".Other.bit.pelorin-%d-89abcdef.tmp", true},
+        LitterCase{"LivingWritersFile", false, ".Screen.bit.pelorin-%d-0123abcd.tmp", false},
+        LitterCase{"NotHidden", true, "Screen.bit.pelorin-%d-0123abcd.tmp", false},
+        LitterCase{"NoRandomPart", true, ".Screen.bit.pelorin-%d.tmp", false},
+        LitterCase{"OtherEnding", true, ".Screen.bit.pelorin-%d-0123abcd.bak", false},
+        LitterCase{"UpperCaseRandomPart", true, ".Screen.bit.pelorin-%d-0123ABCD.tmp", false}),
+    [](const ::testing::TestParamInfo<LitterCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pelorin_test

@@ -235,4 +235,40 @@ INSTANTIATE_TEST_SUITE_P(Kills, KilledSaveTest,
                                     std::get<1>(info.param).name;
                          });
 
+// A save killed once its complete file has a temporary name (between naming
+// it and renaming it over the target) leaves that file behind; the next save
+// of the target removes it, as no living writer owns it.
+class KilledThenSavedAgainTest : public FaultInjectionTest {};
+
+TEST_P(KilledThenSavedAgainTest, TheNextSaveRemovesTheLitter) {
+    const auto& [save, fault] = GetParam();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Arm(fault);
+        int number = 0;
+        save.run(target_, number);
+        ::_exit(0);  // not reached when the fault fired
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed";
+    EXPECT_EQ(ReadAll(target_), earlier_);
+    ASSERT_EQ(Names(folder_).size(), 2u) << "the killed save left no temporary file to clear";
+
+    int number = 0;
+    ASSERT_TRUE(save.run(target_, number)) << number;
+    EXPECT_EQ(ReadAll(target_), save.content());
+    EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
+}
+
+const Fault KillAtRename{"at_rename", "rename", FaultMode::Kill, 0, 0};
+
+INSTANTIATE_TEST_SUITE_P(Kills, KilledThenSavedAgainTest,
+                         ::testing::Combine(::testing::Values(SaveBit, SaveBmp),
+                                            ::testing::Values(KillAtRename)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_killed_at_rename";
+                         });
+
 }  // namespace
