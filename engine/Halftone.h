@@ -43,11 +43,25 @@ struct SearchWeights {
     float toneSigma = 2.0f;
     double toneWeight = 11.0;
     int maxPasses = 3;
+    float startSharpen = 0.5f;
+    float edgeLevel = 40.0f;
+    double strayShare = 2.0;
 };
 double SearchObjective(const GreyPicture& picture, const std::vector<bool>& set,
                        const SearchWeights& weights = {});
 std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> start,
                                   const SearchWeights& weights = {});
+
+// Clears every set pixel whose eight neighbours are all clear, and sets every
+// clear one whose eight are all set, where the picture's 3 x 3 neighbourhood
+// holds less than `share` of a pixel's worth of that dot's colour: such a dot
+// is noise the neighbourhood's tone does not ask for. Pixels on the picture's
+// border are left as they are.
+std::vector<bool> RemoveStrayDots(const GreyPicture& picture, std::vector<bool> set, double share);
+
+// Best: the search started from serpentine Atkinson of the picture sharpened
+// by startSharpen, then stray dots removed.
+std::vector<bool> BestSearch(const GreyPicture& picture, float threshold, const SearchWeights& weights);
 
 // The converter's path for a picture already fitted to its place: tone
 // adjusted, then halftoned. Returns the set pixels of the fitted picture.

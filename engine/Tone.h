@@ -35,8 +35,15 @@ struct ToneOptions {
 inline constexpr float SharpenRadius = 0.8f;
 
 // The levels auto levels would use: the grey values below which and above
-// which half a percent of the pixels lie.
-Levels AutoLevels(const GreyPicture& picture);
+// which half a percent of the pixels lie, when that stretches the picture's
+// values by at most MaxAutoStretch. A narrower range (a night picture, a light
+// logo with a few dark pixels) is stretched by MaxAutoStretch only, the levels
+// placed so that the picture's mean keeps its value as far as they can while
+// still holding the whole range.
+inline constexpr float MaxAutoStretch = 1.5f;
+inline constexpr double AutoLevelsClip = 0.03;
+Levels AutoLevels(const GreyPicture& picture, double clip = AutoLevelsClip,
+                  float maxStretch = MaxAutoStretch);
 
 // Applies, in this order: levels, gamma, contrast, brightness, sharpening;
 // every value is kept within 0 to 255.
