@@ -59,7 +59,8 @@ Levels AutoLevels(const GreyPicture& picture, double clip, float maxStretch) {
     std::nth_element(sorted.begin(), sorted.begin() + highIndex, sorted.end());
     const float high = sorted[highIndex];
     const float width = 255.0f / maxStretch;
-    if (high - low >= width) return {low, high};
+    // A picture of one tone is left to AdjustTone, which leaves it as it is.
+    if (high - low >= width || high - low < 1.0f) return {low, high};
     // Too narrow a range to stretch fully: the levels are width apart, placed
     // so that the picture's mean keeps its value where the range allows.
     double sum = 0;

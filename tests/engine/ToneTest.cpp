@@ -89,7 +89,7 @@ TEST(AutoLevels, TheDarkestAndLightestThreePercentBecomeBlackAndWhite) {
     EXPECT_EQ(flat.values, (std::vector<float>{90, 90, 90, 90}));
 }
 
-// A range narrower than 255 / 1.5 = 170 is stretched by 1.5 only, the levels
+// A range narrower than 255 / 1.75 = 145.7 is stretched by 1.75 only, the levels
 // placed so that the mean keeps its value unless that would clip the range.
 struct StretchCase {
     const char* name;
@@ -101,7 +101,7 @@ struct StretchCase {
 
 class AutoStretch : public testing::TestWithParam<StretchCase> {};
 
-TEST_P(AutoStretch, ANarrowRangeIsStretchedByOneAndAHalfAtMost) {
+TEST_P(AutoStretch, ANarrowRangeIsStretchedByOneAndThreeQuartersAtMost) {
     const StretchCase& c = GetParam();
     GreyPicture picture{1000, 1, std::vector<float>(1000)};
     for (int i = 0; i < 1000; ++i) picture.values[i] = c.from + (c.to - c.from) * static_cast<float>(i) / 999;
@@ -114,14 +114,14 @@ INSTANTIATE_TEST_SUITE_P(Ranges, AutoStretch,
                          testing::Values(
                              // Sorted values 29 and 970, 7.4 and 247.6: wide enough to stretch fully.
                              StretchCase{"wide", 0, 255, 7.40f, 247.60f},
-                             // Mean 120: levels 40 and 210 keep it, and hold 101.2 to 138.8.
-                             StretchCase{"dull_middle", 100, 140, 40, 210},
-                             // Mean 50 would place the low level at 16.7, above the range's 3: a
+                             // Mean 120: levels 51.4 and 197.1 keep it, and hold 101.2 to 138.8.
+                             StretchCase{"dull_middle", 100, 140, 51.43f, 197.14f},
+                             // Mean 50 would place the low level at 21.4, above the range's 2.9: a
                              // night picture is lightened no more than its darkest part allows.
-                             StretchCase{"dark", 0, 100, 2.9f, 172.9f},
-                             // Mean 225 would place the levels at 75 to 245, cutting off the
+                             StretchCase{"dark", 0, 100, 2.9f, 148.62f},
+                             // Mean 225 would place the levels at 96.4 to 242.1, cutting off the
                              // light end 248.5: a light picture is darkened only that far.
-                             StretchCase{"light", 200, 250, 78.5f, 248.5f}),
+                             StretchCase{"light", 200, 250, 102.83f, 248.55f}),
                          [](const testing::TestParamInfo<StretchCase>& info) { return info.param.name; });
 
 TEST(Sharpen, AnEdgeGainsContrastAndAFlatPartStaysFlat) {
