@@ -365,6 +365,27 @@ private:
     double toneScale_ = 0;
 };
 
+// The pixels whose 3 x 3 neighbourhood in the picture spans at least `level`
+// grey values.
+std::vector<bool> EdgePixels(const GreyPicture& picture, float level) {
+    std::vector<bool> edge(picture.values.size(), level <= 0);
+    if (level <= 0) return edge;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            float low = 255;
+            float high = 0;
+            for (int ny = std::max(0, y - 1); ny <= std::min(picture.height - 1, y + 1); ++ny) {
+                for (int nx = std::max(0, x - 1); nx <= std::min(picture.width - 1, x + 1); ++nx) {
+                    low = std::min(low, picture.values[Index(nx, ny, picture.width)]);
+                    high = std::max(high, picture.values[Index(nx, ny, picture.width)]);
+                }
+            }
+            edge[Index(x, y, picture.width)] = high - low >= level;
+        }
+    }
+    return edge;
+}
+
 // Gains below this are rounding, not improvement.
 constexpr double LeastGain = 1e-9;
 
@@ -394,6 +415,7 @@ std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> 
     // the pass before or in this one, so the late passes cost little.
     const int reach = std::max(Window - 1, 2 * static_cast<int>(std::ceil(3 * weights.toneSigma))) + 1;
     std::vector<int> lastChange(picture.values.size(), 0);
+    const std::vector<bool> edge = EdgePixels(picture, weights.edgeLevel);
     const auto changed = [&](int x, int y, int pass) {
         for (int ny = std::max(0, y - reach); ny <= std::min(state.Height() - 1, y + reach); ++ny)
             for (int nx = std::max(0, x - reach); nx <= std::min(state.Width() - 1, x + reach); ++nx)
@@ -403,7 +425,8 @@ std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> 
         bool improved = false;
         for (int y = 0; y < state.Height(); ++y) {
             for (int x = 0; x < state.Width(); ++x) {
-                if (lastChange[Index(x, y, state.Width())] < pass - 1) continue;
+                if (lastChange[Index(x, y, state.Width())] < pass - 1 || !edge[Index(x, y, state.Width())])
+                    continue;
                 if (state.ToggleGain(x, y) > LeastGain) {
                     state.Toggle(x, y);
                     changed(x, y, pass);
@@ -434,6 +457,45 @@ std::vector<bool> StructureSearch(const GreyPicture& picture, std::vector<bool> 
     return state.Set();
 }
 
+std::vector<bool> RemoveStrayDots(const GreyPicture& picture, std::vector<bool> set, double share) {
+    const int width = picture.width;
+    const int height = picture.height;
+    const std::vector<bool> before = set;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool dark = before[Index(x, y, width)];
+            bool alone = true;
+            double sum = 0;
+            int count = 0;
+            for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny) {
+                for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+                    sum += picture.values[Index(nx, ny, width)];
+                    ++count;
+                    if ((nx != x || ny != y) && before[Index(nx, ny, width)] == dark) alone = false;
+                }
+            }
+            if (!alone || count < 9) continue;
+            // How many pixels' worth of the dot's colour the neighbourhood holds.
+            const double mean = sum / count;
+            const double worth = count * (dark ? 255.0 - mean : mean) / 255.0;
+            if (worth < share) set[Index(x, y, width)] = !dark;
+        }
+    }
+    return set;
+}
+
+std::vector<bool> BestSearch(const GreyPicture& picture, float threshold, const SearchWeights& weights) {
+    GreyPicture start = picture;
+    if (weights.startSharpen != 0.0f) {
+        ToneOptions sharpen;
+        sharpen.autoLevels = false;
+        sharpen.sharpenAmount = weights.startSharpen;
+        AdjustTone(start, sharpen);
+    }
+    std::vector<bool> set = StructureSearch(picture, DiffuseError(start, AtkinsonShares, threshold), weights);
+    return weights.strayShare > 0 ? RemoveStrayDots(picture, std::move(set), weights.strayShare) : set;
+}
+
 std::vector<bool> Halftone(const GreyPicture& picture, Dithering dithering, float threshold) {
     switch (dithering) {
         case Dithering::FloydSteinberg:
@@ -447,7 +509,7 @@ std::vector<bool> Halftone(const GreyPicture& picture, Dithering dithering, floa
         case Dithering::Sierra:
             return DiffuseError(picture, SierraShares, threshold);
         case Dithering::Best:
-            return StructureSearch(picture, DiffuseError(picture, AtkinsonShares, threshold));
+            return BestSearch(picture, threshold, {});
         case Dithering::Ordered:
             return AgainstLevels(picture, threshold, [](int x, int y) { return OrderedLevel(x, y); });
         case Dithering::BlueNoise: {

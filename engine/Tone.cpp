@@ -48,16 +48,26 @@ GreyPicture GaussianBlur(const GreyPicture& picture, float sigma) {
     return blurred;
 }
 
-Levels AutoLevels(const GreyPicture& picture) {
+Levels AutoLevels(const GreyPicture& picture, double clip, float maxStretch) {
     if (picture.values.empty()) return {};
     std::vector<float> sorted = picture.values;
     const std::size_t last = sorted.size() - 1;
-    const std::size_t lowIndex = last * 5 / 1000;
+    const auto lowIndex = static_cast<std::size_t>(static_cast<double>(last) * clip);
     const std::size_t highIndex = last - lowIndex;
     std::nth_element(sorted.begin(), sorted.begin() + lowIndex, sorted.end());
     const float low = sorted[lowIndex];
     std::nth_element(sorted.begin(), sorted.begin() + highIndex, sorted.end());
-    return {low, sorted[highIndex]};
+    const float high = sorted[highIndex];
+    const float width = 255.0f / maxStretch;
+    // A picture of one tone is left to AdjustTone, which leaves it as it is.
+    if (high - low >= width || high - low < 1.0f) return {low, high};
+    // Too narrow a range to stretch fully: the levels are width apart, placed
+    // so that the picture's mean keeps its value where the range allows.
+    double sum = 0;
+    for (float v : picture.values) sum += v;
+    const float mean = static_cast<float>(sum / static_cast<double>(picture.values.size()));
+    const float placed = std::clamp(mean * (1.0f - 1.0f / maxStretch), high - width, low);
+    return {placed, placed + width};
 }
 
 void AdjustTone(GreyPicture& picture, const ToneOptions& options) {

@@ -135,12 +135,15 @@ struct SearchCase {
 class Search : public testing::TestWithParam<SearchCase> {};
 
 // Only changes that raise the objective are kept, so the search never ends
-// below its start, from a good start or a poor one; and it does move.
+// below its start, from a good start or a poor one; and, let loose on every
+// pixel, it does move.
 TEST_P(Search, NeverEndsWorseThanItsStartByItsOwnObjective) {
     const SearchCase& c = GetParam();
     const std::vector<bool> start = Halftone(c.picture, c.start);
-    const std::vector<bool> result = StructureSearch(c.picture, start);
-    EXPECT_GE(SearchObjective(c.picture, result), SearchObjective(c.picture, start));
+    SearchWeights everywhere;
+    everywhere.edgeLevel = 0;
+    const std::vector<bool> result = StructureSearch(c.picture, start, everywhere);
+    EXPECT_GE(SearchObjective(c.picture, result, everywhere), SearchObjective(c.picture, start, everywhere));
     if (c.start == Dithering::None) {
         EXPECT_NE(result, start);
     }
@@ -206,14 +209,89 @@ INSTANTIATE_TEST_SUITE_P(Greys, FlatShare, testing::Values(0, 1, 30, 64, 128, 20
 
 TEST(PictureToPixels, AdjustsTheToneBeforeHalftoning) {
     // A dull picture, all between 100 and 140: at threshold 128 most of it is
-    // set; auto levels spread it over the whole range first, so about half is.
+    // set; auto levels stretch it about its mean first, so fewer are.
     const GreyPicture dull =
         Picture(ScreenWidth, ScreenHeight, [](int x, int) { return 100.0f + 40.0f * x / 95; });
     ToneOptions none;
     none.autoLevels = false;
     EXPECT_NEAR(SetShare(PictureToPixels(dull, none, Dithering::None)), 68.0 / 96, 0.011);
-    EXPECT_NEAR(SetShare(PictureToPixels(dull, ToneOptions{}, Dithering::None)), 0.5, 0.02);
+    // Auto levels stretch its 40 values by 1.75 only, about its mean 120: 85 to 155.
+    EXPECT_NEAR(SetShare(PictureToPixels(dull, ToneOptions{}, Dithering::None)), 59.0 / 96, 0.011);
 }
+
+// The search looks only at pixels near an edge: on a picture half flat grey,
+// half stripes, the flat half's pixels beyond the stripes' reach keep the start.
+struct EdgeCase {
+    const char* name;
+    float edgeLevel;
+    bool flatKept;
+};
+
+class EdgeSearch : public testing::TestWithParam<EdgeCase> {};
+
+TEST_P(EdgeSearch, FlatPartsKeepTheirStart) {
+    const EdgeCase& c = GetParam();
+    const GreyPicture picture = Picture(ScreenWidth, ScreenHeight, [](int x, int y) {
+        return x < 48 ? 100.0f : (y / 2 % 2 == 0 ? 20.0f : 230.0f);
+    });
+    const std::vector<bool> start = Halftone(picture, Dithering::None);
+    SearchWeights weights;
+    weights.edgeLevel = c.edgeLevel;
+    const std::vector<bool> result = StructureSearch(picture, start, weights);
+    bool flatKept = true;
+    for (int y = 0; y < ScreenHeight; ++y)
+        for (int x = 0; x < 46; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * ScreenWidth + x;
+            flatKept = flatKept && result[i] == start[i];
+        }
+    EXPECT_EQ(flatKept, c.flatKept);
+    EXPECT_NE(result, start);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, EdgeSearch,
+                         testing::Values(EdgeCase{"default", SearchWeights{}.edgeLevel, true},
+                                         EdgeCase{"everywhere", 0.0f, false}),
+                         [](const testing::TestParamInfo<EdgeCase>& info) { return info.param.name; });
+
+// A lone dot goes when its 3 x 3 neighbourhood holds less than the share of a
+// pixel's worth of its colour; a dot with a neighbour of its colour, a dot the
+// tone asks for and a dot on the border stay.
+struct StrayCase {
+    const char* name;
+    float grey;   // the picture, flat
+    bool dotSet;  // the lone dot's colour; the rest of the result is the other
+    int x;
+    int y;
+    bool neighbour;  // a second dot of its colour beside it
+    bool kept;
+};
+
+class StrayDots : public testing::TestWithParam<StrayCase> {};
+
+TEST_P(StrayDots, LoneDotsGoWhereTheToneDoesNotAskForThem) {
+    const StrayCase& c = GetParam();
+    const GreyPicture picture = Picture(8, 6, [&c](int, int) { return c.grey; });
+    std::vector<bool> set(48, !c.dotSet);
+    set[static_cast<std::size_t>(c.y) * 8 + c.x] = c.dotSet;
+    if (c.neighbour) set[static_cast<std::size_t>(c.y) * 8 + c.x + 1] = c.dotSet;
+    std::vector<bool> expected = set;
+    if (!c.kept) expected[static_cast<std::size_t>(c.y) * 8 + c.x] = !c.dotSet;
+    EXPECT_EQ(RemoveStrayDots(picture, set, SearchWeights{}.strayShare), expected);
+}
+
+// The default share is 2: a dark dot goes where the mean grey lies above
+// 255 (1 - 2 / 9), about 198; a light one where it lies below about 57.
+INSTANTIATE_TEST_SUITE_P(
+    Dots, StrayDots,
+    testing::Values(StrayCase{"dark_on_white", 255, true, 3, 2, false, false},
+                    StrayCase{"dark_on_light_grey", 210, true, 3, 2, false, false},
+                    StrayCase{"dark_on_grey_the_tone_asks_for", 180, true, 3, 2, false, true},
+                    StrayCase{"dark_pair_on_white", 255, true, 3, 2, true, true},
+                    StrayCase{"dark_on_the_border", 255, true, 0, 2, false, true},
+                    StrayCase{"light_on_black", 0, false, 4, 3, false, false},
+                    StrayCase{"light_on_dark_grey", 45, false, 4, 3, false, false},
+                    StrayCase{"light_on_grey_the_tone_asks_for", 80, false, 4, 3, false, true}),
+    [](const testing::TestParamInfo<StrayCase>& info) { return info.param.name; });
 
 class ThresholdScale : public testing::TestWithParam<RampCase> {};
 

@@ -68,16 +68,17 @@ INSTANTIATE_TEST_SUITE_P(
              {125}, {180.31f})),
     [](const testing::TestParamInfo<ToneCase>& info) { return info.param.name; });
 
-TEST(AutoLevels, TheDarkestAndLightestHalfPercentBecomeBlackAndWhite) {
-    // 1000 values from 40 to 239.8, with two stray ones at 0 and 255.
+TEST(AutoLevels, TheDarkestAndLightestThreePercentBecomeBlackAndWhite) {
+    // 1000 values from 40 to 239.8, with two stray ones at 0 and 255 in place
+    // of 42 and 220.
     GreyPicture picture{1000, 1, std::vector<float>(1000)};
     for (int i = 0; i < 1000; ++i) picture.values[i] = 40.0f + 0.2f * i;
     picture.values[10] = 0;
     picture.values[900] = 255;
     const Levels levels = AutoLevels(picture);
-    // Sorted: 0, 40, 40.2, 40.4, 40.6 ... the fifth value is the low level.
-    EXPECT_NEAR(levels.low, 40.6f, 0.01);
-    EXPECT_NEAR(levels.high, 239.0f, 0.21);
+    // The low level is sorted value 29 (0, 40 ... 41.8, 42.2 ...), the high one 970.
+    EXPECT_NEAR(levels.low, 45.8f, 0.01);
+    EXPECT_NEAR(levels.high, 234.2f, 0.01);
     AdjustTone(picture, ToneOptions{});
     EXPECT_EQ(picture.values[0], 0.0f);
     EXPECT_EQ(picture.values[999], 255.0f);
@@ -87,6 +88,41 @@ TEST(AutoLevels, TheDarkestAndLightestHalfPercentBecomeBlackAndWhite) {
     AdjustTone(flat, ToneOptions{});
     EXPECT_EQ(flat.values, (std::vector<float>{90, 90, 90, 90}));
 }
+
+// A range narrower than 255 / 1.75 = 145.7 is stretched by 1.75 only, the levels
+// placed so that the mean keeps its value unless that would clip the range.
+struct StretchCase {
+    const char* name;
+    float from;  // a ramp of 1000 values from `from` to `to`
+    float to;
+    float low;  // the levels expected
+    float high;
+};
+
+class AutoStretch : public testing::TestWithParam<StretchCase> {};
+
+TEST_P(AutoStretch, ANarrowRangeIsStretchedByOneAndThreeQuartersAtMost) {
+    const StretchCase& c = GetParam();
+    GreyPicture picture{1000, 1, std::vector<float>(1000)};
+    for (int i = 0; i < 1000; ++i) picture.values[i] = c.from + (c.to - c.from) * static_cast<float>(i) / 999;
+    const Levels levels = AutoLevels(picture);
+    EXPECT_NEAR(levels.low, c.low, 0.1);
+    EXPECT_NEAR(levels.high, c.high, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, AutoStretch,
+                         testing::Values(
+                             // Sorted values 29 and 970, 7.4 and 247.6: wide enough to stretch fully.
+                             StretchCase{"wide", 0, 255, 7.40f, 247.60f},
+                             // Mean 120: levels 51.4 and 197.1 keep it, and hold 101.2 to 138.8.
+                             StretchCase{"dull_middle", 100, 140, 51.43f, 197.14f},
+                             // Mean 50 would place the low level at 21.4, above the range's 2.9: a
+                             // night picture is lightened no more than its darkest part allows.
+                             StretchCase{"dark", 0, 100, 2.9f, 148.62f},
+                             // Mean 225 would place the levels at 96.4 to 242.1, cutting off the
+                             // light end 248.5: a light picture is darkened only that far.
+                             StretchCase{"light", 200, 250, 102.83f, 248.55f}),
+                         [](const testing::TestParamInfo<StretchCase>& info) { return info.param.name; });
 
 TEST(Sharpen, AnEdgeGainsContrastAndAFlatPartStaysFlat) {
     GreyPicture edge{12, 1, {100, 100, 100, 100, 100, 100, 150, 150, 150, 150, 150, 150}};
