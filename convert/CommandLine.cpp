@@ -11,6 +11,70 @@ namespace Convert {
 namespace {
 
 const QString StandardStream = QStringLiteral("-");
+const char* const ProgramName = "pelorin-convert";
+
+// The help's option lines: names from column 2, descriptions from column 23.
+constexpr qsizetype DescriptionColumn = 23;
+
+QString HelpBeginning() {
+    return QStringLiteral(
+        "Usage: pelorin-convert [OPTION]... INPUT... (-o OUTPUT | -d FOLDER)\n"
+        "Turns pictures, Nokia logos and .bit files into the Lyra's 96 x 48 screen picture.\n"
+        "\n"
+        "Inputs: .bit files (576 bytes), Nokia operator logos and group graphics (.nol, .ngg,\n"
+        "recognised by \"NOL\" or \"NGG\" at the start, else by the name), and every picture\n"
+        "format Qt reads (BMP, PNG, GIF, PBM/PGM/PPM, JPEG...). '-' reads standard input.\n"
+        "\n");
+}
+
+// The lines above a section's options in the help.
+QString SectionHeading(OptionSection section) {
+    switch (section) {
+        case OptionSection::Output:
+            return QStringLiteral("Output:\n");
+        case OptionSection::Pictures:
+            return QStringLiteral(
+                "Pictures (by default as the window does it: placed top-left, clipped to 96 x 48,\n"
+                "only pure white clear; transparent pixels count as white):\n");
+        case OptionSection::Program:
+            return {};
+    }
+    return {};
+}
+
+QString HelpEnd() {
+    return QStringLiteral(
+        "Each failed input gives one line on standard error:\n"
+        "  pelorin-convert: INPUT: Error NUMBER: DESCRIPTION\n"
+        "or the refusal the window shows, e.g. \"pelorin-convert: x.bit: This is not a valid\n"
+        ".bit file\"; the other inputs are still converted. Outputs are replaced whole or not\n"
+        "at all.\n"
+        "\n"
+        "Exit status: 0 all inputs converted, 1 some input failed, 2 usage error.\n");
+}
+
+// "  -o, --output FILE" or "      --fit".
+QString NamesColumn(const OptionDeclaration& option) {
+    QString column = QStringLiteral("  ");
+    QString longName;
+    QString shortName;
+    for (const QString& name : option.names) (name.size() == 1 ? shortName : longName) = name;
+    column += shortName.isEmpty() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(shortName);
+    column += QStringLiteral("--") + longName;
+    if (!option.valueName.isEmpty()) column += QLatin1Char(' ') + option.valueName;
+    return column;
+}
+
+// The option's lines in the help; names too long for the column get a line of their own.
+QString HelpLines(const OptionDeclaration& option) {
+    const QString names = NamesColumn(option);
+    const QString indent(DescriptionColumn, QLatin1Char(' '));
+    QString lines = names.size() + 2 <= DescriptionColumn
+                        ? names.leftJustified(DescriptionColumn, QLatin1Char(' '))
+                        : names + QLatin1Char('\n') + indent;
+    lines += QString(option.description).replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
+    return lines + QLatin1Char('\n');
+}
 
 std::optional<Routines::Dithering> DitheringNamed(const QString& name) {
     if (name == QLatin1String("floyd-steinberg")) return Routines::Dithering::FloydSteinberg;
@@ -71,51 +135,72 @@ OutputFormat Request::FormatFor(const QString& outputPath) const {
     return to ? *to : FormatOfPath(outputPath).value_or(OutputFormat::Bit);
 }
 
+const std::vector<OptionDeclaration>& DeclaredOptions() {
+    using Section = OptionSection;
+    static const std::vector<OptionDeclaration> options = {
+        {{"o", "output"},
+         "FILE",
+         "write FILE (.bit, .bmp, .png or .pbm by its ending);\n"
+         "'-' writes standard output (needs --to)",
+         Section::Output},
+        {{"d", "directory"},
+         "FOLDER",
+         "write FOLDER/NAME.bit for every input (or the --to format)",
+         Section::Output},
+        {{"to"}, "FORMAT", "bit, bmp, png or pbm, whatever the output's name", Section::Output},
+        {{"preview"},
+         {},
+         "show the result as 24 lines of half blocks; with no output\n"
+         "named, only show it",
+         Section::Output},
+        {{"fit"}, {}, "scale to fit 96 x 48 keeping the aspect ratio, centred", Section::Pictures},
+        {{"threshold"}, "N", "set every pixel darker than luminance N (0-255)", Section::Pictures},
+        {{"dither"},
+         "METHOD",
+         "floyd-steinberg, atkinson or ordered (around --threshold,\n"
+         "128 by default)",
+         Section::Pictures},
+        {{"invert"}, {}, "swap set and clear pixels (for every input)", Section::Pictures},
+        {{"h", "help"}, {}, "show this help", Section::Program},
+        {{"version"}, {}, "show the version", Section::Program},
+    };
+    return options;
+}
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption folder({QStringLiteral("d"), QStringLiteral("directory")}, QString(),
-                                    QStringLiteral("FOLDER"));
-    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("FORMAT"));
-    const QCommandLineOption fit(QStringLiteral("fit"));
-    const QCommandLineOption threshold(QStringLiteral("threshold"), QString(), QStringLiteral("N"));
-    const QCommandLineOption dither(QStringLiteral("dither"), QString(), QStringLiteral("METHOD"));
-    const QCommandLineOption invert(QStringLiteral("invert"));
-    const QCommandLineOption preview(QStringLiteral("preview"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({output, folder, to, fit, threshold, dither, invert, preview, help, version});
+    for (const OptionDeclaration& option : DeclaredOptions())
+        parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
 
     ParsedCommandLine parsed;
-    parsed.help = parser.isSet(help);
-    parsed.version = parser.isSet(version);
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    parsed.version = parser.isSet(QStringLiteral("version"));
     if (parsed.help || parsed.version) return parsed;
 
     Request request;
     request.inputs = parser.positionalArguments();
-    request.output = parser.value(output);
-    request.folder = parser.value(folder);
-    if (parser.isSet(to)) {
-        request.to = FormatNamed(parser.value(to));
-        if (!request.to)
-            return UsageError(QStringLiteral("unknown format '%1' for --to").arg(parser.value(to)));
+    request.output = parser.value(QStringLiteral("output"));
+    request.folder = parser.value(QStringLiteral("directory"));
+    if (parser.isSet(QStringLiteral("to"))) {
+        const QString to = parser.value(QStringLiteral("to"));
+        request.to = FormatNamed(to);
+        if (!request.to) return UsageError(QStringLiteral("unknown format '%1' for --to").arg(to));
     }
-    request.conversion.fit = parser.isSet(fit);
-    request.conversion.invert = parser.isSet(invert);
-    request.preview = parser.isSet(preview);
-    if (parser.isSet(threshold)) {
+    request.conversion.fit = parser.isSet(QStringLiteral("fit"));
+    request.conversion.invert = parser.isSet(QStringLiteral("invert"));
+    request.preview = parser.isSet(QStringLiteral("preview"));
+    if (parser.isSet(QStringLiteral("threshold"))) {
         bool isNumber = false;
-        const int level = parser.value(threshold).toInt(&isNumber);
+        const int level = parser.value(QStringLiteral("threshold")).toInt(&isNumber);
         if (!isNumber || level < 0 || level > 255)
             return UsageError(QStringLiteral("--threshold takes a luminance from 0 to 255"));
         request.conversion.rules.threshold = level;
     }
-    if (parser.isSet(dither)) {
-        const auto method = DitheringNamed(parser.value(dither));
-        if (!method)
-            return UsageError(QStringLiteral("unknown method '%1' for --dither").arg(parser.value(dither)));
+    if (parser.isSet(QStringLiteral("dither"))) {
+        const QString name = parser.value(QStringLiteral("dither"));
+        const auto method = DitheringNamed(name);
+        if (!method) return UsageError(QStringLiteral("unknown method '%1' for --dither").arg(name));
         request.conversion.rules.dithering = *method;
     }
     if (const QString problem = Problem(request); !problem.isEmpty()) return UsageError(problem);
@@ -124,41 +209,19 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 }
 
 QString HelpText() {
-    return QStringLiteral(
-        "Usage: pelorin-convert [OPTION]... INPUT... (-o OUTPUT | -d FOLDER)\n"
-        "Turns pictures, Nokia logos and .bit files into the Lyra's 96 x 48 screen picture.\n"
-        "\n"
-        "Inputs: .bit files (576 bytes), Nokia operator logos and group graphics (.nol, .ngg,\n"
-        "recognised by \"NOL\" or \"NGG\" at the start, else by the name), and every picture\n"
-        "format Qt reads (BMP, PNG, GIF, PBM/PGM/PPM, JPEG...). '-' reads standard input.\n"
-        "\n"
-        "Output:\n"
-        "  -o, --output FILE    write FILE (.bit, .bmp, .png or .pbm by its ending);\n"
-        "                       '-' writes standard output (needs --to)\n"
-        "  -d, --directory FOLDER\n"
-        "                       write FOLDER/NAME.bit for every input (or the --to format)\n"
-        "      --to FORMAT      bit, bmp, png or pbm, whatever the output's name\n"
-        "      --preview        show the result as 24 lines of half blocks; with no output\n"
-        "                       named, only show it\n"
-        "\n"
-        "Pictures (by default as the window does it: placed top-left, clipped to 96 x 48,\n"
-        "only pure white clear; transparent pixels count as white):\n"
-        "      --fit            scale to fit 96 x 48 keeping the aspect ratio, centred\n"
-        "      --threshold N    set every pixel darker than luminance N (0-255)\n"
-        "      --dither METHOD  floyd-steinberg, atkinson or ordered (around --threshold,\n"
-        "                       128 by default)\n"
-        "      --invert         swap set and clear pixels (for every input)\n"
-        "\n"
-        "  -h, --help           show this help\n"
-        "      --version        show the version\n"
-        "\n"
-        "Each failed input gives one line on standard error:\n"
-        "  pelorin-convert: INPUT: Error NUMBER: DESCRIPTION\n"
-        "or the refusal the window shows, e.g. \"pelorin-convert: x.bit: This is not a valid\n"
-        ".bit file\"; the other inputs are still converted. Outputs are replaced whole or not\n"
-        "at all.\n"
-        "\n"
-        "Exit status: 0 all inputs converted, 1 some input failed, 2 usage error.\n");
+    QString text = HelpBeginning();
+    for (const OptionSection section :
+         {OptionSection::Output, OptionSection::Pictures, OptionSection::Program}) {
+        text += SectionHeading(section);
+        for (const OptionDeclaration& option : DeclaredOptions())
+            if (option.section == section) text += HelpLines(option);
+        text += QLatin1Char('\n');
+    }
+    return text + HelpEnd();
+}
+
+QString VersionText() {
+    return QStringLiteral("%1 %2\n").arg(QLatin1String(ProgramName), QStringLiteral(PELORIN_VERSION));
 }
 
 }  // namespace Convert

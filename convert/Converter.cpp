@@ -157,7 +157,7 @@ int Run(const QStringList& arguments) {
         return ExitSuccess;
     }
     if (parsed.version) {
-        std::fputs(PELORIN_VERSION "\n", stdout);
+        std::fputs(VersionText().toUtf8().constData(), stdout);
         return ExitSuccess;
     }
     if (!parsed.request) {

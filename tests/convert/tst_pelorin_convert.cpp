@@ -385,7 +385,7 @@ private slots:
     void versionAndHelp() {
         const ConverterRun version = RunConverter(dir_.path(), {"--version"});
         QCOMPARE(version.exitCode, 0);
-        QCOMPARE(version.out, QByteArray("1.00.0017\n"));
+        QCOMPARE(version.out, QByteArray("pelorin-convert " PELORIN_VERSION "\n"));
         const ConverterRun help = RunConverter(dir_.path(), {"--help"});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.startsWith("Usage: pelorin-convert [OPTION]... INPUT... (-o OUTPUT | -d FOLDER)\n"));
