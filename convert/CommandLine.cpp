@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace Convert {
@@ -15,6 +16,7 @@ const char* const ProgramName = "pelorin-convert";
 
 // The help's option lines: names from column 2, descriptions from column 23.
 constexpr qsizetype DescriptionColumn = 23;
+constexpr int MaxThumbnail = 4096;
 
 QString HelpBeginning() {
     return QStringLiteral(
@@ -83,6 +85,68 @@ std::optional<Routines::Dithering> DitheringNamed(const QString& name) {
     return std::nullopt;
 }
 
+// Reads the layout, size, transform and C options into the request; the
+// problem with them, or an empty text.
+QString ReadScreenOptions(const QCommandLineParser& parser, Request& request) {
+    const auto layoutOf = [&](const char* option, Routines::ByteLayout& layout) {
+        if (!parser.isSet(QLatin1String(option))) return true;
+        const auto named = Routines::LayoutNamed(parser.value(QLatin1String(option)).toStdString());
+        if (named) layout = *named;
+        return named.has_value();
+    };
+    if (!layoutOf("layout", request.writing.layout)) return QStringLiteral("unknown layout for --layout");
+    Routines::ByteLayout from = Routines::DefaultByteLayout;
+    if (!layoutOf("from-layout", from)) return QStringLiteral("unknown layout for --from-layout");
+    if (parser.isSet(QStringLiteral("from-layout"))) request.conversion.fromLayout = from;
+    if (parser.isSet(QStringLiteral("size"))) {
+        const QStringList sides = parser.value(QStringLiteral("size")).split(QLatin1Char('x'));
+        bool wide = false;
+        bool high = false;
+        const int width = sides.size() == 2 ? sides[0].toInt(&wide) : 0;
+        const int height = sides.size() == 2 ? sides[1].toInt(&high) : 0;
+        if (!wide || !high || !Routines::MonoPicture::Clear(width, height))
+            return QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 1024");
+        if (!request.conversion.fromLayout &&
+            (width != Routines::ScreenWidth || height != Routines::ScreenHeight))
+            return QStringLiteral("--size other than 96x48 needs --from-layout");
+        request.conversion.width = width;
+        request.conversion.height = height;
+    }
+    if (parser.isSet(QStringLiteral("rotate"))) {
+        const QString degrees = parser.value(QStringLiteral("rotate"));
+        if (degrees != QLatin1String("90") && degrees != QLatin1String("180") &&
+            degrees != QLatin1String("270"))
+            return QStringLiteral("--rotate takes 90, 180 or 270");
+        request.conversion.rotate = degrees.toInt();
+    }
+    if (parser.isSet(QStringLiteral("flip"))) {
+        const QString axis = parser.value(QStringLiteral("flip"));
+        if (axis != QLatin1String("h") && axis != QLatin1String("v"))
+            return QStringLiteral("--flip takes h or v");
+        request.conversion.flipHorizontal = axis == QLatin1String("h");
+    }
+    if (parser.isSet(QStringLiteral("scale"))) {
+        bool isNumber = false;
+        request.writing.scale = parser.value(QStringLiteral("scale")).toInt(&isNumber);
+        if (!isNumber || request.writing.scale < 1 || request.writing.scale > MaxScale)
+            return QStringLiteral("--scale takes a whole number from 1 to 16");
+    }
+    if (parser.isSet(QStringLiteral("thumbnail"))) {
+        bool isNumber = false;
+        request.writing.thumbnail = parser.value(QStringLiteral("thumbnail")).toInt(&isNumber);
+        if (!isNumber || request.writing.thumbnail < 1 || request.writing.thumbnail > MaxThumbnail)
+            return QStringLiteral("--thumbnail takes a size from 1 to 4096");
+        request.to = OutputFormat::Png;
+    }
+    request.writing.name = parser.value(QStringLiteral("name"));
+    request.writing.progmem = parser.isSet(QStringLiteral("progmem"));
+    if (parser.isSet(QStringLiteral("preview-ascii"))) {
+        request.preview = true;
+        request.writing.preview = Routines::PreviewStyle::Ascii;
+    }
+    return {};
+}
+
 ParsedCommandLine UsageError(const QString& message) {
     ParsedCommandLine parsed;
     parsed.usageError = message;
@@ -105,7 +169,7 @@ QString Problem(const Request& request) {
         return QStringLiteral("standard input has no name to give its file in the folder; use -o");
     if (!request.output.isEmpty() && !request.to && !FormatOfPath(request.output)) {
         return request.output == StandardStream
-                   ? QStringLiteral("writing to standard output needs --to bit|bmp|png|pbm")
+                   ? QStringLiteral("writing to standard output needs --to bit|bmp|png|pbm|c|xbm|hex")
                    : QStringLiteral("cannot tell the format from the name '%1'; use --to")
                          .arg(request.output);
     }
@@ -147,12 +211,30 @@ const std::vector<OptionDeclaration>& DeclaredOptions() {
          "FOLDER",
          "write FOLDER/NAME.bit for every input (or the --to format)",
          Section::Output},
-        {{"to"}, "FORMAT", "bit, bmp, png or pbm, whatever the output's name", Section::Output},
+        {{"to"},
+         "FORMAT",
+         "bit, bmp, png, pbm, c (a C header), xbm or hex, whatever the\n"
+         "output's name (.h for c)",
+         Section::Output},
+        {{"layout"},
+         "NAME",
+         "byte layout of bit, c and hex outputs: bands-lsb-top (the\n"
+         "Lyra's, default), bands-msb-top, rows-msb-first, rows-lsb-first",
+         Section::Output},
+        {{"name"}, "NAME", "the C or XBM array's name (default: the output's name)", Section::Output},
+        {{"progmem"}, {}, "put the C array in AVR flash (PROGMEM)", Section::Output},
+        {{"scale"}, "N", "draw each pixel N x N in bmp, png and pbm (1-16)", Section::Output},
+        {{"thumbnail"},
+         "SIZE",
+         "write a PNG scaled by the largest whole number that fits a\n"
+         "SIZE x SIZE square (for file managers' thumbnails)",
+         Section::Output},
         {{"preview"},
          {},
-         "show the result as 24 lines of half blocks; with no output\n"
+         "show the result framed in half blocks; with no output\n"
          "named, only show it",
          Section::Output},
+        {{"preview-ascii"}, {}, "the preview in '#' and ' ' for terminals without blocks", Section::Output},
         {{"fit"}, {}, "scale to fit 96 x 48 keeping the aspect ratio, centred", Section::Pictures},
         {{"threshold"}, "N", "set every pixel darker than luminance N (0-255)", Section::Pictures},
         {{"dither"},
@@ -161,6 +243,13 @@ const std::vector<OptionDeclaration>& DeclaredOptions() {
          "128 by default)",
          Section::Pictures},
         {{"invert"}, {}, "swap set and clear pixels (for every input)", Section::Pictures},
+        {{"rotate"}, "DEGREES", "turn the screen clockwise by 90, 180 or 270", Section::Pictures},
+        {{"flip"}, "h|v", "mirror the screen left to right (h) or top to bottom (v)", Section::Pictures},
+        {{"from-layout"},
+         "NAME",
+         "read every input as raw bytes in this layout, --size large",
+         Section::Pictures},
+        {{"size"}, "WxH", "the raw inputs' size, 1x1 to 1024x1024 (default 96x48)", Section::Pictures},
         {{"h", "help"}, {}, "show this help", Section::Program},
         {{"version"}, {}, "show the version", Section::Program},
     };
@@ -171,7 +260,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     for (const OptionDeclaration& option : DeclaredOptions())
         parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
-    if (!parser.parse(arguments)) return UsageError(parser.errorText());
+    QStringList words = arguments;
+    words.replaceInStrings(QRegularExpression(QStringLiteral("^--preview=ascii$")),
+                           QStringLiteral("--preview-ascii"));
+    if (!parser.parse(words)) return UsageError(parser.errorText());
 
     ParsedCommandLine parsed;
     parsed.help = parser.isSet(QStringLiteral("help"));
@@ -190,6 +282,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     request.conversion.fit = parser.isSet(QStringLiteral("fit"));
     request.conversion.invert = parser.isSet(QStringLiteral("invert"));
     request.preview = parser.isSet(QStringLiteral("preview"));
+
     if (parser.isSet(QStringLiteral("threshold"))) {
         bool isNumber = false;
         const int level = parser.value(QStringLiteral("threshold")).toInt(&isNumber);
@@ -203,6 +296,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         if (!method) return UsageError(QStringLiteral("unknown method '%1' for --dither").arg(name));
         request.conversion.rules.dithering = *method;
     }
+    if (const QString problem = ReadScreenOptions(parser, request); !problem.isEmpty())
+        return UsageError(problem);
     if (const QString problem = Problem(request); !problem.isEmpty()) return UsageError(problem);
     parsed.request = request;
     return parsed;

@@ -18,6 +18,7 @@ struct Request {
     QString folder;  // -d: one file per input in this folder
     std::optional<OutputFormat> to;
     ConversionOptions conversion;
+    OutputOptions writing;
     bool preview = false;
 
     // Where each input goes ("-" for standard output) and in which format;

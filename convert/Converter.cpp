@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "CommandLine.h"
 #include "Conversion.h"
@@ -97,14 +98,33 @@ QByteArray ReadStandardInput() {
     return bytes;
 }
 
+// The start of a raw file: one byte more than the layout takes is enough to
+// tell a file too long.
+QByteArray ReadRawFile(const QString& path, qint64 limit) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Routines::Failure(Routines::FailureCode::FileNotFound, Routines::Quoted(path.toStdString()));
+    return file.read(limit + 1);
+}
+
 // Converts one input and writes its output; true when it succeeded.
 bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& boxes) {
     try {
-        const std::optional<ScreenBytes> screen =
-            input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion)
-                                    : ConvertFile(input, KindOfFile(input), request.conversion);
+        std::optional<Routines::MonoPicture> picture;
+        if (request.conversion.fromLayout) {
+            const qint64 limit = static_cast<qint64>(Routines::PackedSize(
+                *request.conversion.fromLayout, request.conversion.width, request.conversion.height));
+            const QByteArray bytes =
+                input == StandardStream ? ReadStandardInput() : ReadRawFile(input, limit);
+            picture = RawPicture(bytes, input, request.conversion);
+        } else {
+            const std::optional<ScreenBytes> screen =
+                input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion)
+                                        : ConvertFile(input, KindOfFile(input), request.conversion);
+            if (screen) picture = Transformed(*screen, request.conversion);
+        }
         const std::vector<std::string> notes = boxes.TakeLines();
-        if (!screen) {
+        if (!picture) {
             // The engine refused the input with a box: that box is the reason.
             PrintLine(input, notes.empty() ? std::string("refused") : notes.front());
             return false;
@@ -114,14 +134,18 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
         const QString output = request.OutputFor(input);
         const bool outputIsStandard = output == StandardStream;
         if (request.preview) {
+            const std::string shown = Routines::Preview(*picture, request.writing.preview);
             const QByteArray preview =
-                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) +
-                Preview(*screen);
+                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) + shown.c_str();
             std::fputs(preview.constData(), outputIsStandard ? stderr : stdout);
             std::fflush(outputIsStandard ? stderr : stdout);
         }
         if (output.isEmpty()) return true;
-        const QByteArray bytes = Encode(*screen, request.FormatFor(output));
+        OutputOptions writing = request.writing;
+        if (writing.name.isEmpty())
+            writing.name =
+                outputIsStandard ? QStringLiteral("picture") : QFileInfo(output).completeBaseName();
+        const QByteArray bytes = Encode(*picture, request.FormatFor(output), writing);
         if (outputIsStandard) {
             WriteStandardOutput(bytes);
         } else {
