@@ -8,10 +8,7 @@ namespace Routines {
 
 namespace {
 
-std::string HexPair(std::uint8_t value) {
-    constexpr char Digits[] = "0123456789abcdef";
-    return {Digits[value >> 4], Digits[value & 15]};
-}
+constexpr char HexDigits[] = "0123456789abcdef";
 
 bool IsIdentifierCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -20,11 +17,13 @@ bool IsIdentifierCharacter(char c) {
 // Bytes as "0x.., " C initialisers, 12 to a line, each line indented.
 std::string CInitialisers(const std::vector<std::uint8_t>& bytes) {
     std::string text;
+    text.reserve(bytes.size() * 6 + bytes.size() / 12 * 4 + 8);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        text += i % 12 == 0 ? "    " : " ";
-        text += "0x" + HexPair(bytes[i]);
-        if (i + 1 < bytes.size()) text += ',';
-        if (i % 12 == 11 || i + 1 == bytes.size()) text += '\n';
+        text.append(i % 12 == 0 ? "    0x" : " 0x");
+        text.push_back(HexDigits[bytes[i] >> 4]);
+        text.push_back(HexDigits[bytes[i] & 15]);
+        if (i + 1 < bytes.size()) text.push_back(',');
+        if (i % 12 == 11 || i + 1 == bytes.size()) text.push_back('\n');
     }
     return text;
 }
@@ -79,7 +78,8 @@ std::string HexBytes(const MonoPicture& picture, ByteLayout layout) {
     const std::vector<std::uint8_t> bytes = Pack(picture, layout);
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        text += HexPair(bytes[i]);
+        text.push_back(HexDigits[bytes[i] >> 4]);
+        text.push_back(HexDigits[bytes[i] & 15]);
         text += i % 16 == 15 || i + 1 == bytes.size() ? '\n' : ' ';
     }
     return text;
