@@ -371,11 +371,13 @@ private slots:
         const QStringList lines = QString::fromUtf8(run.out).split('\n');
         QCOMPARE(lines.size(), 27);  // 24 lines in a frame, each ended
         const QString side = QString::fromUtf8("\u2502");
-        QCOMPARE(lines[0], QString::fromUtf8("\u250c") + QString(96, QChar(0x2500)) + QString::fromUtf8("\u2510"));
+        QCOMPARE(lines[0],
+                 QString::fromUtf8("\u250c") + QString(96, QChar(0x2500)) + QString::fromUtf8("\u2510"));
         QCOMPARE(lines[1], side + QString::fromUtf8("\u2580\u2584\u2588") + QString(93, ' ') + side);
         for (int row = 2; row < 24; ++row) QCOMPARE(lines[row], side + QString(96, ' ') + side);
         QCOMPARE(lines[24], side + QString(95, ' ') + QString::fromUtf8("\u2580") + side);
-        QCOMPARE(lines[25], QString::fromUtf8("\u2514") + QString(96, QChar(0x2500)) + QString::fromUtf8("\u2518"));
+        QCOMPARE(lines[25],
+                 QString::fromUtf8("\u2514") + QString(96, QChar(0x2500)) + QString::fromUtf8("\u2518"));
         QVERIFY(!QFile::exists(Path("in.bit.bit")));
 
         // With the picture itself on standard output, the preview goes to standard error.
