@@ -3,6 +3,7 @@
 // The converter's command line: what it asks for, or why it cannot be run.
 
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,7 @@ struct Request {
     QString folder;  // -d: one file per input in this folder
     std::optional<OutputFormat> to;
     ConversionOptions conversion;
+    OutputOptions writing;
     bool preview = false;
 
     // Where each input goes ("-" for standard output) and in which format;
@@ -32,8 +34,27 @@ struct ParsedCommandLine {
     QString usageError;  // set when the command line cannot be run
 };
 
+// Where --help lists an option.
+enum class OptionSection { Output, Pictures, Program };
+
+// One option of the converter: the one place its names, value and words are
+// written. --help, the parser and the check of the manual page and the bash
+// completion all read the table; ParseCommandLine reads the value by name.
+struct OptionDeclaration {
+    QStringList names;    // a one-letter name first, then the long one
+    QString valueName;    // empty for a switch
+    QString description;  // the lines --help shows, '\n' between them
+    OptionSection section;
+};
+
+// Every option, in the order --help lists them.
+const std::vector<OptionDeclaration>& DeclaredOptions();
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
+// The help, made from DeclaredOptions().
 QString HelpText();
+// What --version prints: the program's name and the package's version.
+QString VersionText();
 
 }  // namespace Convert

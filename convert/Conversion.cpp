@@ -1,5 +1,6 @@
 #include "Conversion.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,10 +78,6 @@ std::optional<ScreenBytes> ConvertWithEngine(const std::string& path, InputKind 
 }
 
 // Pixel (x, y) is bit y mod 8 of the byte for column x in band y div 8.
-bool IsPixelSet(const ScreenBytes& screen, int x, int y) {
-    return (screen[static_cast<std::size_t>(Routines::ScreenWidth * (y / 8) + x)] >> (y % 8) & 1) != 0;
-}
-
 QByteArray WithQt(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -160,7 +157,9 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
 }
 
 std::optional<OutputFormat> FormatNamed(const QString& word) {
-    for (OutputFormat format : {OutputFormat::Bit, OutputFormat::Bmp, OutputFormat::Png, OutputFormat::Pbm}) {
+    if (word == QLatin1String("c")) return OutputFormat::C;
+    for (OutputFormat format : {OutputFormat::Bit, OutputFormat::Bmp, OutputFormat::Png, OutputFormat::Pbm,
+                                OutputFormat::C, OutputFormat::Xbm, OutputFormat::Hex}) {
         if (word == Extension(format)) return format;
     }
     return std::nullopt;
@@ -180,20 +179,72 @@ QString Extension(OutputFormat format) {
             return QStringLiteral("png");
         case OutputFormat::Pbm:
             return QStringLiteral("pbm");
+        case OutputFormat::C:
+            return QStringLiteral("h");
+        case OutputFormat::Xbm:
+            return QStringLiteral("xbm");
+        case OutputFormat::Hex:
+            return QStringLiteral("hex");
     }
     return {};
 }
 
-QByteArray Encode(const ScreenBytes& screen, OutputFormat format) {
-    if (format == OutputFormat::Bit) {
-        return QByteArray(reinterpret_cast<const char*>(screen.data()),
-                          static_cast<qsizetype>(screen.size()));
+Routines::MonoPicture Transformed(const ScreenBytes& screen, const ConversionOptions& options) {
+    Routines::MonoPicture picture = *Routines::Unpack(screen, Routines::ByteLayout::BandsLsbTop,
+                                                      Routines::ScreenWidth, Routines::ScreenHeight);
+    if (options.rotate != 0) picture = *Routines::Rotated(picture, options.rotate);
+    if (options.flipHorizontal) picture = Routines::Flipped(picture, *options.flipHorizontal);
+    return picture;
+}
+
+Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
+                                 const ConversionOptions& options) {
+    const auto layout = options.fromLayout.value_or(Routines::DefaultByteLayout);
+    const std::size_t expected = Routines::PackedSize(layout, options.width, options.height);
+    auto picture = Routines::Unpack(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                              static_cast<std::size_t>(bytes.size())),
+                                    layout, options.width, options.height);
+    if (!picture) {
+        throw InputFailure{
+            static_cast<int>(Routines::FailureCode::InvalidPicture),
+            Routines::Quoted(name.toStdString()) + " holds " + std::to_string(bytes.size()) + " bytes; " +
+                std::to_string(options.width) + " x " + std::to_string(options.height) + " in " +
+                std::string(Routines::LayoutName(layout)) + " takes " + std::to_string(expected)};
     }
-    QImage picture(Routines::ScreenWidth, Routines::ScreenHeight, QImage::Format_Mono);
+    if (options.invert) picture = Routines::Inverted(*picture);
+    if (options.rotate != 0) picture = *Routines::Rotated(*picture, options.rotate);
+    if (options.flipHorizontal) picture = Routines::Flipped(*picture, *options.flipHorizontal);
+    return *picture;
+}
+
+QByteArray Encode(const Routines::MonoPicture& mono, OutputFormat format, const OutputOptions& options) {
+    const auto text = [](const std::string& bytes) {
+        return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    };
+    const std::string name = options.name.toStdString();
+    switch (format) {
+        case OutputFormat::Bit: {
+            const std::vector<std::uint8_t> bytes = Routines::Pack(mono, options.layout);
+            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                              static_cast<qsizetype>(bytes.size()));
+        }
+        case OutputFormat::C:
+            return text(Routines::CHeader(mono, options.layout, name, options.progmem));
+        case OutputFormat::Xbm:
+            return text(Routines::Xbm(mono, name));
+        case OutputFormat::Hex:
+            return text(Routines::HexBytes(mono, options.layout));
+        default:
+            break;
+    }
+    const int scale = options.thumbnail > 0
+                          ? std::clamp(options.thumbnail / std::max(mono.Width(), mono.Height()), 1, MaxScale)
+                          : options.scale;
+    QImage picture(mono.Width() * scale, mono.Height() * scale, QImage::Format_Mono);
     picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < Routines::ScreenHeight; ++y) {
-        for (int x = 0; x < Routines::ScreenWidth; ++x)
-            picture.setPixel(x, y, IsPixelSet(screen, x, y) ? 1 : 0);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, mono.At(x / scale, y / scale) ? 1 : 0);
     }
     switch (format) {
         case OutputFormat::Bmp:
@@ -204,19 +255,6 @@ QByteArray Encode(const ScreenBytes& screen, OutputFormat format) {
         default:
             return WithQt(picture, "pbm");
     }
-}
-
-QByteArray Preview(const ScreenBytes& screen) {
-    // Indexed by upper pixel + 2 * lower pixel.
-    static const char* const blocks[] = {" ", "\u2580", "\u2584", "\u2588"};
-    QByteArray text;
-    for (int y = 0; y < Routines::ScreenHeight; y += 2) {
-        for (int x = 0; x < Routines::ScreenWidth; ++x) {
-            text += blocks[(IsPixelSet(screen, x, y) ? 1 : 0) + (IsPixelSet(screen, x, y + 1) ? 2 : 0)];
-        }
-        text += '\n';
-    }
-    return text;
 }
 
 }  // namespace Convert

@@ -10,20 +10,44 @@
 #include <QByteArray>
 #include <QString>
 
+#include "ByteLayouts.h"
+#include "MonoPicture.h"
 #include "PictureRules.h"
 #include "Routines.h"
+#include "ScreenOutputs.h"
 
 namespace Convert {
 
 using ScreenBytes = std::array<std::uint8_t, Routines::BitFileSize>;
 
 enum class InputKind { Bit, Nol, Ngg, Picture };
-enum class OutputFormat { Bit, Bmp, Png, Pbm };
+enum class OutputFormat { Bit, Bmp, Png, Pbm, C, Xbm, Hex };
 
 // What the picture options ask for; ".bit" files and logos take only invert.
 struct ConversionOptions {
     Routines::PictureRules picture;
     bool invert = false;
+    int rotate = 0;                      // clockwise degrees: 0, 90, 180 or 270
+    std::optional<bool> flipHorizontal;  // mirrored left to right (true) or top to bottom
+    // Raw bytes in this layout at this size instead of a picture or a logo.
+    std::optional<Routines::ByteLayout> fromLayout;
+    int width = Routines::ScreenWidth;
+    int height = Routines::ScreenHeight;
+};
+
+// The largest --scale: a 1024 x 1024 screen then makes a 16384-pixel square.
+inline constexpr int MaxScale = 16;
+
+// How the picture is written out.
+struct OutputOptions {
+    Routines::ByteLayout layout = Routines::DefaultByteLayout;
+    QString name;  // the C identifier's source: --name, else the output's base name
+    bool progmem = false;
+    int scale = 1;  // each pixel as scale x scale pixels in BMP, PNG and PBM
+    // When set, the scale is the largest whole number that keeps the picture
+    // within a square this many pixels wide (at least 1).
+    int thumbnail = 0;
+    Routines::PreviewStyle preview = Routines::PreviewStyle::Blocks;
 };
 
 // A failed input: the failure number and description the window would show.
@@ -55,12 +79,15 @@ std::optional<OutputFormat> FormatNamed(const QString& word);
 std::optional<OutputFormat> FormatOfPath(const QString& path);
 QString Extension(OutputFormat format);
 
-// The screen in the output format: the 576 bytes themselves, or a 96 x 48
-// picture with set pixels black and clear ones white.
-QByteArray Encode(const ScreenBytes& screen, OutputFormat format);
+// The screen as a one-bit picture, rotated and flipped as the options ask.
+Routines::MonoPicture Transformed(const ScreenBytes& screen, const ConversionOptions& options);
+// Raw bytes read in the options' layout and size, inverted, rotated and
+// flipped as they ask; failures are raised as InputFailure.
+Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
+                                 const ConversionOptions& options);
 
-// The screen as 24 lines of Unicode half blocks, each character two pixel
-// rows: upper half, lower half, both or neither set.
-QByteArray Preview(const ScreenBytes& screen);
+// The picture in the output format: its bytes in the layout (.bit), as C, XBM
+// or hex text, or a picture with set pixels black and clear ones white.
+QByteArray Encode(const Routines::MonoPicture& picture, OutputFormat format, const OutputOptions& options);
 
 }  // namespace Convert

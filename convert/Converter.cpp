@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "CommandLine.h"
 #include "Conversion.h"
@@ -107,33 +108,55 @@ std::string LostPictureHint(const Routines::PictureOutcome& picture) {
            " tones; --levels auto, --brightness PERCENT, --threshold N or --dither best may keep it";
 }
 
+// The start of a raw file, through the engine's edge: one byte more than the
+// layout takes is enough to tell a file too long.
+QByteArray ReadRawFile(const QString& path, qint64 limit) {
+    const std::vector<std::uint8_t> bytes =
+        Routines::ReadFileStart(QFile::encodeName(path).toStdString(), static_cast<std::size_t>(limit) + 1);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
 // Converts one input and writes its output; true when it succeeded.
 bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& boxes) {
     try {
-        Routines::PictureOutcome picture;
-        const std::optional<ScreenBytes> screen =
-            input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion, &picture)
-                                    : ConvertFile(input, KindOfFile(input), request.conversion, &picture);
+        std::optional<Routines::MonoPicture> picture;
+        Routines::PictureOutcome drawn;
+        if (request.conversion.fromLayout) {
+            const qint64 limit = static_cast<qint64>(Routines::PackedSize(
+                *request.conversion.fromLayout, request.conversion.width, request.conversion.height));
+            const QByteArray bytes =
+                input == StandardStream ? ReadStandardInput() : ReadRawFile(input, limit);
+            picture = RawPicture(bytes, input, request.conversion);
+        } else {
+            const std::optional<ScreenBytes> screen =
+                input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion, &drawn)
+                                        : ConvertFile(input, KindOfFile(input), request.conversion, &drawn);
+            if (screen) picture = Transformed(*screen, request.conversion);
+        }
         const std::vector<std::string> notes = boxes.TakeLines();
-        if (!screen) {
+        if (!picture) {
             // The engine refused the input with a box: that box is the reason.
             PrintLine(input, notes.empty() ? std::string("refused") : notes.front());
             return false;
         }
         for (const std::string& note : notes) PrintLine(input, "warning: " + note);
-        if (Routines::LooksLost(picture)) PrintLine(input, LostPictureHint(picture));
+        if (Routines::LooksLost(drawn)) PrintLine(input, LostPictureHint(drawn));
 
         const QString output = request.OutputFor(input);
         const bool outputIsStandard = output == StandardStream;
         if (request.preview) {
+            const std::string shown = Routines::Preview(*picture, request.writing.preview);
             const QByteArray preview =
-                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) +
-                Preview(*screen);
+                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) + shown.c_str();
             std::fputs(preview.constData(), outputIsStandard ? stderr : stdout);
             std::fflush(outputIsStandard ? stderr : stdout);
         }
         if (output.isEmpty()) return true;
-        const QByteArray bytes = Encode(*screen, request.FormatFor(output));
+        OutputOptions writing = request.writing;
+        if (writing.name.isEmpty())
+            writing.name =
+                outputIsStandard ? QStringLiteral("picture") : QFileInfo(output).completeBaseName();
+        const QByteArray bytes = Encode(*picture, request.FormatFor(output), writing);
         if (outputIsStandard) {
             WriteStandardOutput(bytes);
         } else {
@@ -169,7 +192,7 @@ int Run(const QStringList& arguments) {
         return ExitSuccess;
     }
     if (parsed.version) {
-        std::fputs(PELORIN_VERSION "\n", stdout);
+        std::fputs(VersionText().toUtf8().constData(), stdout);
         return ExitSuccess;
     }
     if (!parsed.request) {
