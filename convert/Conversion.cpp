@@ -12,7 +12,7 @@
 #include <QImageWriter>
 #include <QTemporaryFile>
 
-#include "BitmapFiles.h"
+#include "Pictures.h"
 #include "Failure.h"
 #include "PictureToScreen.h"
 #include "Routines.h"
@@ -33,8 +33,8 @@ std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
 }
 
 // A picture scaled to fit the screen may be read smaller to begin with.
-BitmapFiles::Size PictureSize(const ConversionOptions& options) {
-    return options.fit ? BitmapFiles::Size::MayShrink : BitmapFiles::Size::Whole;
+Pictures::Size PictureSize(const ConversionOptions& options) {
+    return options.fit ? Pictures::Size::MayShrink : Pictures::Size::Whole;
 }
 
 // The picture scaled to fit, or its top-left 96 x 48 as the window shows it,
@@ -52,7 +52,7 @@ void DrawQtPicture(Routines::ImageView& view, const QImage& picture, const Conve
         placed = picture.copy(
             QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
     }
-    Routines::DrawPicture(view, BitmapFiles::RgbaPixels(placed), where.left, where.top, options.rules);
+    Routines::DrawPicture(view, Pictures::RgbaPixels(placed), where.left, where.top, options.rules);
 }
 
 ScreenBytes Finish(Routines::ScreenCanvas& canvas, const ConversionOptions& options) {
@@ -126,7 +126,7 @@ std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind,
                                        const ConversionOptions& options) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    DrawQtPicture(canvas, BitmapFiles::ReadPicture(path, PictureSize(options)), options);
+    DrawQtPicture(canvas, Pictures::ReadPicture(path, PictureSize(options)), options);
     return Finish(canvas, options);
 }
 
@@ -135,7 +135,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
-        DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name, PictureSize(options)), options);
+        DrawQtPicture(canvas, Pictures::DecodePicture(bytes, name, PictureSize(options)), options);
         return Finish(canvas, options);
     }
     // The engine reads files: the bytes go to a private one, and failures
@@ -197,7 +197,7 @@ QByteArray Encode(const ScreenBytes& screen, OutputFormat format) {
     }
     switch (format) {
         case OutputFormat::Bmp:
-            return BitmapFiles::EncodeBitmap(picture);
+            return Pictures::EncodeBitmap(picture);
         case OutputFormat::Png:
             return WithQt(picture, "png");
         case OutputFormat::Pbm:

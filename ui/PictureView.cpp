@@ -5,7 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "BitmapFiles.h"
+#include "Pictures.h"
 #include "Failure.h"
 #include "PictureToScreen.h"
 #include "Routines.h"
@@ -98,7 +98,7 @@ void PictureView::SetBackgroundPicture(const QImage& picture) {
     // white, exactly as pelorin-convert does. Only the part inside the view
     // matters; cropping first keeps a large picture from being converted whole.
     Routines::ScreenCanvas placed;
-    Routines::DrawPicture(placed, BitmapFiles::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))),
+    Routines::DrawPicture(placed, Pictures::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))),
                           0, 0, Routines::ScreenRules{});
     Routines::ScreenPixels pixels;
     placed.ReadScreen(pixels);

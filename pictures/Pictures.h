@@ -10,7 +10,7 @@
 
 #include "PictureToScreen.h"
 
-namespace BitmapFiles {
+namespace Pictures {
 
 // Reads a Windows bitmap, or a PNG, GIF, JPEG, PBM/PGM/PPM, XBM or XPM
 // picture. A missing file, a folder, a pipe or device, a file too large, a
@@ -38,4 +38,4 @@ QByteArray EncodeBitmap(const QImage& image);
 // Save BMP refuses the same targets and reports the same failures as Save Bit.
 void WriteBitmap(const QImage& image, const QString& path);
 
-}  // namespace BitmapFiles
+}  // namespace Pictures
