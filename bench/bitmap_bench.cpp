@@ -14,8 +14,8 @@
 #include <QImage>
 #include <QString>
 
-#include "Pictures.h"
 #include "Failure.h"
+#include "Pictures.h"
 
 namespace {
 

@@ -12,9 +12,11 @@
 #include <QImageWriter>
 #include <QTemporaryFile>
 
-#include "Pictures.h"
 #include "Failure.h"
+#include "FileAccess.h"
+#include "Names.h"
 #include "PictureToScreen.h"
+#include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
 
@@ -23,8 +25,6 @@ namespace Convert {
 namespace {
 
 constexpr int LogoMagicLength = 3;
-
-std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
     if (start.startsWith("NOL")) return InputKind::Nol;
@@ -101,11 +101,18 @@ QByteArray WithQt(const QImage& image, const char* format) {
 InputKind KindOfFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("bit")) return InputKind::Bit;
-    QFile file(path);
-    // Only a regular file is looked into (a pipe could block); anything that
-    // cannot be opened goes on by its name, and its reader then reports why.
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-        if (const auto logo = LogoKindOfStart(file.read(LogoMagicLength))) return *logo;
+    // Only a regular file is looked into (the engine refuses a pipe or device
+    // before opening it); anything that cannot be read goes on by its name,
+    // and its reader then reports why.
+    try {
+        if (Routines::FileLength(EnginePath(path)) >= LogoMagicLength) {
+            const std::vector<std::uint8_t> start =
+                Routines::ReadFileStart(EnginePath(path), LogoMagicLength);
+            const QByteArray bytes(reinterpret_cast<const char*>(start.data()),
+                                   static_cast<qsizetype>(start.size()));
+            if (const auto logo = LogoKindOfStart(bytes)) return *logo;
+        }
+    } catch (const Routines::Failure&) {
     }
     if (suffix == QLatin1String("nol")) return InputKind::Nol;
     if (suffix == QLatin1String("ngg")) return InputKind::Ngg;
@@ -126,7 +133,8 @@ std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind,
                                        const ConversionOptions& options) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    DrawQtPicture(canvas, Pictures::ReadPicture(path, PictureSize(options)), options);
+    DrawQtPicture(canvas, Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options)),
+                  options);
     return Finish(canvas, options);
 }
 
@@ -135,7 +143,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
-        DrawQtPicture(canvas, Pictures::DecodePicture(bytes, name, PictureSize(options)), options);
+        DrawQtPicture(canvas, Pictures::DecodePicture(bytes, ShownName(name), PictureSize(options)), options);
         return Finish(canvas, options);
     }
     // The engine reads files: the bytes go to a private one, and failures
@@ -153,7 +161,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
         std::string description = failure.Description();
         const std::string quoted = Routines::Quoted(temporary);
         for (auto at = description.find(quoted); at != std::string::npos; at = description.find(quoted)) {
-            description.replace(at, quoted.size(), Routines::Quoted(name.toStdString()));
+            description.replace(at, quoted.size(), Routines::Quoted(ShownName(name).toStdString()));
         }
         throw InputFailure{failure.Number(), description};
     }

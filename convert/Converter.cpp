@@ -1,21 +1,24 @@
 #include "Converter.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 
 #include "CommandLine.h"
 #include "Conversion.h"
 #include "Failure.h"
 #include "FileAccess.h"
+#include "Formats.h"
 #include "MessageBoxes.h"
+#include "Names.h"
 
 namespace Convert {
 
@@ -23,8 +26,6 @@ namespace {
 
 const QString StandardStream = QStringLiteral("-");
 const char* const ProgramName = "pelorin-convert";
-// Standard input is read whole; more than this is no picture for a 96 x 48 screen.
-constexpr qsizetype StandardInputLimit = 64 * 1024 * 1024;
 
 // The engine's message boxes, collected for the input being converted.
 class CollectedBoxes : public Routines::MessageBoxes {
@@ -62,7 +63,8 @@ private:
 };
 
 void PrintLine(const QString& input, const std::string& message) {
-    std::fprintf(stderr, "%s: %s: %s\n", ProgramName, QFile::encodeName(input).constData(), message.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName, ShownBytes(NameBytes(input)).constData(),
+                 ShownBytes(QByteArray::fromStdString(message)).constData());
 }
 
 void PrintFailure(const QString& input, int number, const std::string& description) {
@@ -82,17 +84,13 @@ QByteArray ReadStandardInput() {
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         throw Routines::Failure(Routines::FailureCode::DeviceError, "standard input: cannot read");
     }
-    // In pieces, so that a small input does not cost the whole limit in memory.
-    QByteArray bytes;
-    while (bytes.size() <= StandardInputLimit) {
-        const QByteArray piece = input.read(64 * 1024);
-        if (piece.isEmpty()) break;
-        bytes += piece;
-    }
-    if (bytes.size() > StandardInputLimit) {
-        throw Routines::Failure(
-            Routines::FailureCode::InvalidPicture,
-            "standard input holds more than " + std::to_string(StandardInputLimit) + " bytes");
+    // One byte past the largest picture is enough to refuse it, with the
+    // limit and the words a named file of that size gets.
+    const QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
+    if (bytes.size() > Pictures::LargestFileBytes) {
+        Pictures::Refuse(StandardStream,
+                         QStringLiteral("more than %1 bytes, larger than any picture this program reads")
+                             .arg(Pictures::LargestFileBytes));
     }
     return bytes;
 }
@@ -115,7 +113,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
         const bool outputIsStandard = output == StandardStream;
         if (request.preview) {
             const QByteArray preview =
-                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) +
+                (request.inputs.size() > 1 ? ShownBytes(NameBytes(input)) + ":\n" : QByteArray()) +
                 Preview(*screen);
             std::fputs(preview.constData(), outputIsStandard ? stderr : stdout);
             std::fflush(outputIsStandard ? stderr : stdout);
@@ -125,7 +123,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
         if (outputIsStandard) {
             WriteStandardOutput(bytes);
         } else {
-            Routines::WriteFileAtomically(QFile::encodeName(output).toStdString(),
+            Routines::WriteFileAtomically(EnginePath(output),
                                           std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         }
         return true;
@@ -138,7 +136,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
     } catch (const std::bad_alloc&) {
         boxes.TakeLines();
         const Routines::Failure failure(Routines::FailureCode::OutOfMemory,
-                                        Routines::Quoted(input.toStdString()));
+                                        Routines::Quoted(ShownName(input).toStdString()));
         PrintFailure(input, failure.Number(), failure.Description());
     } catch (const std::exception& error) {
         boxes.TakeLines();
@@ -168,7 +166,10 @@ int Run(const QStringList& arguments) {
 
     const Request& request = *parsed.request;
     // A folder that does not exist yet is made; if that fails, each write says why.
-    if (!request.folder.isEmpty()) QDir().mkpath(request.folder);
+    if (!request.folder.isEmpty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(EnginePath(request.folder), ignored);
+    }
 
     CollectedBoxes boxes;
     const Routines::ScopedMessageBoxes installedBoxes(boxes);

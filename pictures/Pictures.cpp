@@ -69,19 +69,21 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 
 }  // namespace
 
-QImage ReadPicture(const QString& path, Size size) {
+QImage ReadPicture(const QString& path, Size size) { return ReadPicture(EnginePath(path), path, size); }
+
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size) {
     // The engine's edge refuses folders, pipes and devices by their status,
     // before anything is opened.
-    const std::uintmax_t length = Routines::FileLength(EnginePath(path));
+    const std::uintmax_t length = Routines::FileLength(enginePath);
     if (length > static_cast<std::uintmax_t>(LargestFileBytes)) {
-        Refuse(path,
+        Refuse(name,
                QStringLiteral("file of %1 bytes is larger than any picture this program reads (%2 bytes)")
                    .arg(length)
                    .arg(LargestFileBytes));
     }
-    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(EnginePath(path), length);
+    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
     return DecodePicture(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), path,
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), name,
         size);
 }
 

@@ -4,6 +4,8 @@
 // Every failure is raised as a Routines::Failure whose description names the
 // path (or the name given for bytes held in memory).
 
+#include <string>
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -23,6 +25,9 @@ namespace Pictures {
 // of its size, which its decoder does as it reads, instead of being refused.
 enum class Size { Whole, MayShrink };
 QImage ReadPicture(const QString& path, Size size = Size::Whole);
+// The same for a path already in the engine's bytes; name is what failures
+// quote.
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size = Size::Whole);
 
 // The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole);

@@ -7,10 +7,10 @@
 #include <QPushButton>
 
 #include "Accessibility.h"
-#include "Pictures.h"
 #include "CaptionFont.h"
 #include "ErrorTrap.h"
 #include "PictureView.h"
+#include "Pictures.h"
 #include "ProgramIcon.h"
 #include "Routines.h"
 #include "frmSplash.h"

@@ -20,9 +20,9 @@
 #include <QImage>
 #include <QString>
 
-#include "Pictures.h"
 #include "FaultShim.h"
 #include "FileAccess.h"
+#include "Pictures.h"
 #include "Routines.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <QCryptographicHash>
 #include <QImage>
 
-#include "Pictures.h"
 #include "FileAccess.h"
 #include "Formats.h"
+#include "Pictures.h"
 #include "Routines.h"
 
 namespace FuzzChecks {

@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "Pictures.h"
 #include "Failure.h"
 #include "FileAccess.h"
+#include "Pictures.h"
 #include "TestSupport.h"
 
 namespace {
