@@ -8,12 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryFile>
 
 #include "Failure.h"
 #include "FileAccess.h"
+#include "Formats.h"
 #include "Names.h"
 #include "PictureToScreen.h"
 #include "Pictures.h"
@@ -121,12 +121,16 @@ InputKind KindOfFile(const QString& path) {
 
 InputKind KindOfBytes(const QByteArray& bytes) {
     if (const auto logo = LogoKindOfStart(bytes)) return *logo;
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    if (!QImageReader::imageFormat(&buffer).isEmpty()) return InputKind::Picture;
-    return bytes.size() == static_cast<qsizetype>(Routines::BitFileSize) ? InputKind::Bit
-                                                                         : InputKind::Picture;
+    if (bytes.size() != static_cast<qsizetype>(Routines::BitFileSize)) return InputKind::Picture;
+    // A .bit may begin with any bytes, also those of a picture's signature:
+    // a screen's worth of bytes is a picture only if it reads as one.
+    if (Pictures::Sniff(bytes) == Pictures::Format::Unknown) return InputKind::Bit;
+    try {
+        Pictures::DecodePicture(bytes, QStringLiteral("-"));
+        return InputKind::Picture;
+    } catch (const Routines::Failure&) {
+        return InputKind::Bit;
+    }
 }
 
 std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind,

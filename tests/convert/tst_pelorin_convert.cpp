@@ -350,6 +350,25 @@ private slots:
         QVERIFY(!QFile::exists(Path("zero.bit")));
     }
 
+    // A .bit may begin with any bytes, also a bitmap's "BM": named or on
+    // standard input, it is read as the screen it is.
+    void bitStartingLikeABitmap_data() {
+        QTest::addColumn<bool>("standardInput");
+        QTest::newRow("named") << false;
+        QTest::newRow("standard input") << true;
+    }
+
+    void bitStartingLikeABitmap() {
+        QFETCH(bool, standardInput);
+        QByteArray bit = BitFileBytes(Pattern);
+        bit.replace(0, 2, "BM");
+        WriteBytes(Path("bm.bit"), bit);
+        const ConverterRun run = standardInput ? RunConverter(dir_.path(), {"-", "-o", "same.bit"}, bit)
+                                               : RunConverter(dir_.path(), {"bm.bit", "-o", "same.bit"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(ReadBytes(Path("same.bit")), bit);
+    }
+
     void standardInputFailuresNameIt() {
         const ConverterRun run =
             RunConverter(dir_.path(), {"-", "-o", "out.bit"}, QByteArray("NOL too short"));
