@@ -14,8 +14,8 @@
 #include <QImage>
 #include <QString>
 
-#include "BitmapFiles.h"
 #include "Failure.h"
+#include "Pictures.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ long PeakKiB() {
 void Read(benchmark::State& state, const QString& path) {
     for (auto _ : state) {
         try {
-            benchmark::DoNotOptimize(BitmapFiles::ReadPicture(path));
+            benchmark::DoNotOptimize(Pictures::ReadPicture(path));
         } catch (const Routines::Failure&) {
         }
     }

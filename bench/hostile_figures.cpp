@@ -18,8 +18,8 @@
 #include <QImage>
 #include <QString>
 
-#include "BitmapFiles.h"
 #include "Failure.h"
+#include "Pictures.h"
 
 namespace {
 
@@ -44,14 +44,14 @@ struct Figures {
 // that only what this file costs counts.
 Figures Measure(const QString& path, const QString& warmUp) {
     try {
-        BitmapFiles::ReadPicture(warmUp);
+        Pictures::ReadPicture(warmUp);
     } catch (const Routines::Failure&) {
     }
     Figures figures;
     const long before = PeakKibibytes();
     const auto start = std::chrono::steady_clock::now();
     try {
-        const QImage picture = BitmapFiles::ReadPicture(path);
+        const QImage picture = Pictures::ReadPicture(path);
         std::snprintf(figures.outcome, sizeof figures.outcome, "picture %dx%d", picture.width(),
                       picture.height());
     } catch (const Routines::Failure& failure) {

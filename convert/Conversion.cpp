@@ -9,13 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryFile>
 
-#include "BitmapFiles.h"
 #include "Failure.h"
+#include "FileAccess.h"
+#include "Formats.h"
+#include "Names.h"
 #include "PictureToScreen.h"
+#include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
 
@@ -25,8 +27,6 @@ namespace {
 
 constexpr int LogoMagicLength = 3;
 
-std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
     if (start.startsWith("NOL")) return InputKind::Nol;
     if (start.startsWith("NGG")) return InputKind::Ngg;
@@ -34,9 +34,9 @@ std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
 }
 
 // A picture scaled to fit the screen may be read smaller to begin with.
-BitmapFiles::Size PictureSize(const ConversionOptions& options) {
-    return options.picture.placement == Routines::Placement::TopLeft ? BitmapFiles::Size::Whole
-                                                                     : BitmapFiles::Size::MayShrink;
+Pictures::Size PictureSize(const ConversionOptions& options) {
+    return options.picture.placement == Routines::Placement::TopLeft ? Pictures::Size::Whole
+                                                                     : Pictures::Size::MayShrink;
 }
 
 // The picture by the engine's picture rules. One drawn as it is needs only its
@@ -49,7 +49,7 @@ Routines::PictureOutcome DrawQtPicture(Routines::ImageView& view, const QImage& 
         fitted ? picture
                : picture.copy(
                      QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
-    return Routines::DrawPicture(view, BitmapFiles::RgbaPixels(placed), options.picture);
+    return Routines::DrawPicture(view, Pictures::RgbaPixels(placed), options.picture);
 }
 
 ScreenBytes Finish(Routines::ScreenCanvas& canvas, const ConversionOptions& options) {
@@ -94,11 +94,18 @@ QByteArray WithQt(const QImage& image, const char* format) {
 InputKind KindOfFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("bit")) return InputKind::Bit;
-    QFile file(path);
-    // Only a regular file is looked into (a pipe could block); anything that
-    // cannot be opened goes on by its name, and its reader then reports why.
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-        if (const auto logo = LogoKindOfStart(file.read(LogoMagicLength))) return *logo;
+    // Only a regular file is looked into (the engine refuses a pipe or device
+    // before opening it); anything that cannot be read goes on by its name,
+    // and its reader then reports why.
+    try {
+        if (Routines::FileLength(EnginePath(path)) >= LogoMagicLength) {
+            const std::vector<std::uint8_t> start =
+                Routines::ReadFileStart(EnginePath(path), LogoMagicLength);
+            const QByteArray bytes(reinterpret_cast<const char*>(start.data()),
+                                   static_cast<qsizetype>(start.size()));
+            if (const auto logo = LogoKindOfStart(bytes)) return *logo;
+        }
+    } catch (const Routines::Failure&) {
     }
     if (suffix == QLatin1String("nol")) return InputKind::Nol;
     if (suffix == QLatin1String("ngg")) return InputKind::Ngg;
@@ -107,20 +114,24 @@ InputKind KindOfFile(const QString& path) {
 
 InputKind KindOfBytes(const QByteArray& bytes) {
     if (const auto logo = LogoKindOfStart(bytes)) return *logo;
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    if (!QImageReader::imageFormat(&buffer).isEmpty()) return InputKind::Picture;
-    return bytes.size() == static_cast<qsizetype>(Routines::BitFileSize) ? InputKind::Bit
-                                                                         : InputKind::Picture;
+    if (bytes.size() != static_cast<qsizetype>(Routines::BitFileSize)) return InputKind::Picture;
+    // A .bit may begin with any bytes, also those of a picture's signature:
+    // a screen's worth of bytes is a picture only if it reads as one.
+    if (Pictures::Sniff(bytes) == Pictures::Format::Unknown) return InputKind::Bit;
+    try {
+        Pictures::DecodePicture(bytes, QStringLiteral("-"));
+        return InputKind::Picture;
+    } catch (const Routines::Failure&) {
+        return InputKind::Bit;
+    }
 }
 
 std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
                                        Routines::PictureOutcome* outcome) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    const Routines::PictureOutcome drawn =
-        DrawQtPicture(canvas, BitmapFiles::ReadPicture(path, PictureSize(options)), options);
+    const Routines::PictureOutcome drawn = DrawQtPicture(
+        canvas, Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options)), options);
     if (outcome) *outcome = drawn;
     return Finish(canvas, options);
 }
@@ -131,7 +142,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
         const Routines::PictureOutcome drawn =
-            DrawQtPicture(canvas, BitmapFiles::DecodePicture(bytes, name, PictureSize(options)), options);
+            DrawQtPicture(canvas, Pictures::DecodePicture(bytes, name, PictureSize(options)), options);
         if (outcome) *outcome = drawn;
         return Finish(canvas, options);
     }
@@ -150,7 +161,7 @@ std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& 
         std::string description = failure.Description();
         const std::string quoted = Routines::Quoted(temporary);
         for (auto at = description.find(quoted); at != std::string::npos; at = description.find(quoted)) {
-            description.replace(at, quoted.size(), Routines::Quoted(name.toStdString()));
+            description.replace(at, quoted.size(), Routines::Quoted(ShownName(name).toStdString()));
         }
         throw InputFailure{failure.Number(), description};
     }
@@ -248,7 +259,7 @@ QByteArray Encode(const Routines::MonoPicture& mono, OutputFormat format, const 
     }
     switch (format) {
         case OutputFormat::Bmp:
-            return BitmapFiles::EncodeBitmap(picture);
+            return Pictures::EncodeBitmap(picture);
         case OutputFormat::Png:
             return WithQt(picture, "png");
         case OutputFormat::Pbm:

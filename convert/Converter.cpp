@@ -2,14 +2,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,7 +18,9 @@
 #include "Conversion.h"
 #include "Failure.h"
 #include "FileAccess.h"
+#include "Formats.h"
 #include "MessageBoxes.h"
+#include "Names.h"
 #include "PictureRules.h"
 
 namespace Convert {
@@ -26,8 +29,6 @@ namespace {
 
 const QString StandardStream = QStringLiteral("-");
 const char* const ProgramName = "pelorin-convert";
-// Standard input is read whole; more than this is no picture for a 96 x 48 screen.
-constexpr qsizetype StandardInputLimit = 64 * 1024 * 1024;
 
 // The engine's message boxes, collected for the input being converted.
 class CollectedBoxes : public Routines::MessageBoxes {
@@ -65,7 +66,8 @@ private:
 };
 
 void PrintLine(const QString& input, const std::string& message) {
-    std::fprintf(stderr, "%s: %s: %s\n", ProgramName, QFile::encodeName(input).constData(), message.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", ProgramName, ShownBytes(NameBytes(input)).constData(),
+                 ShownBytes(QByteArray::fromStdString(message)).constData());
 }
 
 void PrintFailure(const QString& input, int number, const std::string& description) {
@@ -85,17 +87,13 @@ QByteArray ReadStandardInput() {
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         throw Routines::Failure(Routines::FailureCode::DeviceError, "standard input: cannot read");
     }
-    // In pieces, so that a small input does not cost the whole limit in memory.
-    QByteArray bytes;
-    while (bytes.size() <= StandardInputLimit) {
-        const QByteArray piece = input.read(64 * 1024);
-        if (piece.isEmpty()) break;
-        bytes += piece;
-    }
-    if (bytes.size() > StandardInputLimit) {
-        throw Routines::Failure(
-            Routines::FailureCode::InvalidPicture,
-            "standard input holds more than " + std::to_string(StandardInputLimit) + " bytes");
+    // One byte past the largest picture is enough to refuse it, with the
+    // limit and the words a named file of that size gets.
+    const QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
+    if (bytes.size() > Pictures::LargestFileBytes) {
+        Pictures::Refuse(StandardStream,
+                         QStringLiteral("more than %1 bytes, larger than any picture this program reads")
+                             .arg(Pictures::LargestFileBytes));
     }
     return bytes;
 }
@@ -112,7 +110,7 @@ std::string LostPictureHint(const Routines::PictureOutcome& picture) {
 // layout takes is enough to tell a file too long.
 QByteArray ReadRawFile(const QString& path, qint64 limit) {
     const std::vector<std::uint8_t> bytes =
-        Routines::ReadFileStart(QFile::encodeName(path).toStdString(), static_cast<std::size_t>(limit) + 1);
+        Routines::ReadFileStart(EnginePath(path), static_cast<std::size_t>(limit) + 1);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
@@ -147,7 +145,8 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
         if (request.preview) {
             const std::string shown = Routines::Preview(*picture, request.writing.preview);
             const QByteArray preview =
-                (request.inputs.size() > 1 ? QFile::encodeName(input) + ":\n" : QByteArray()) + shown.c_str();
+                (request.inputs.size() > 1 ? ShownBytes(NameBytes(input)) + ":\n" : QByteArray()) +
+                shown.c_str();
             std::fputs(preview.constData(), outputIsStandard ? stderr : stdout);
             std::fflush(outputIsStandard ? stderr : stdout);
         }
@@ -160,7 +159,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
         if (outputIsStandard) {
             WriteStandardOutput(bytes);
         } else {
-            Routines::WriteFileAtomically(QFile::encodeName(output).toStdString(),
+            Routines::WriteFileAtomically(EnginePath(output),
                                           std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         }
         return true;
@@ -173,7 +172,7 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
     } catch (const std::bad_alloc&) {
         boxes.TakeLines();
         const Routines::Failure failure(Routines::FailureCode::OutOfMemory,
-                                        Routines::Quoted(input.toStdString()));
+                                        Routines::Quoted(ShownName(input).toStdString()));
         PrintFailure(input, failure.Number(), failure.Description());
     } catch (const std::exception& error) {
         boxes.TakeLines();
@@ -203,7 +202,10 @@ int Run(const QStringList& arguments) {
 
     const Request& request = *parsed.request;
     // A folder that does not exist yet is made; if that fails, each write says why.
-    if (!request.folder.isEmpty()) QDir().mkpath(request.folder);
+    if (!request.folder.isEmpty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(EnginePath(request.folder), ignored);
+    }
 
     CollectedBoxes boxes;
     const Routines::ScopedMessageBoxes installedBoxes(boxes);

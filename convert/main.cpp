@@ -1,10 +1,11 @@
 #include <QCoreApplication>
 
 #include "Converter.h"
+#include "Names.h"
 
 int main(int argc, char* argv[]) {
     // No display is needed: a core application is enough for Qt's picture plugins.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelorin-convert"));
-    return Convert::Run(QCoreApplication::arguments());
+    return Convert::Run(Convert::ArgumentNames(argc, argv));
 }

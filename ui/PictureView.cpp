@@ -5,9 +5,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "BitmapFiles.h"
 #include "Failure.h"
 #include "PictureToScreen.h"
+#include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
 
@@ -98,8 +98,8 @@ void PictureView::SetBackgroundPicture(const QImage& picture) {
     // white, exactly as pelorin-convert does. Only the part inside the view
     // matters; cropping first keeps a large picture from being converted whole.
     Routines::ScreenCanvas placed;
-    Routines::DrawPicture(placed, BitmapFiles::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))),
-                          0, 0, Routines::ScreenRules{});
+    Routines::DrawPicture(placed, Pictures::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))), 0,
+                          0, Routines::ScreenRules{});
     Routines::ScreenPixels pixels;
     placed.ReadScreen(pixels);
     for (int y = 0; y < ViewRect.height(); ++y) {

@@ -7,10 +7,10 @@
 #include <QPushButton>
 
 #include "Accessibility.h"
-#include "BitmapFiles.h"
 #include "CaptionFont.h"
 #include "ErrorTrap.h"
 #include "PictureView.h"
+#include "Pictures.h"
 #include "ProgramIcon.h"
 #include "Routines.h"
 #include "frmSplash.h"
@@ -135,9 +135,9 @@ void frmMain::SaveBit(const QString& path) {
     }
 }
 
-void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(BitmapFiles::ReadPicture(path)); }
+void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(Pictures::ReadPicture(path)); }
 
-void frmMain::SaveBMP(const QString& path) { BitmapFiles::WriteBitmap(picMain->PersistentImage(), path); }
+void frmMain::SaveBMP(const QString& path) { Pictures::WriteBitmap(picMain->PersistentImage(), path); }
 
 void frmMain::OpenNokia(const QString& path) {
     // Only the name's ending decides, with case; the filter the user picked does not.

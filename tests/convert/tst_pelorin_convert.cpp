@@ -1,4 +1,6 @@
 #include <bit>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -6,6 +8,8 @@
 #include <QDir>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include "ConverterProcess.h"
 #include "PictureToScreen.h"
@@ -49,6 +53,16 @@ QByteArray PbmFile(const IsSet& isSet) {
         }
     }
     return bytes;
+}
+
+// Files named by raw bytes, which a QFile would decode.
+void WriteRaw(const QByteArray& name, const QByteArray& bytes) {
+    std::ofstream(name.toStdString(), std::ios::binary).write(bytes.constData(), bytes.size());
+}
+
+QByteArray ReadRaw(const QByteArray& name) {
+    std::ifstream file(name.toStdString(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 const IsSet Pattern = [](int x, int y) { return (3 * x + y) % 5 == 0 || (x == 95 && y == 47); };
@@ -324,6 +338,100 @@ private slots:
                 QCOMPARE(bits[band * Width + x], expected[band * Width + x]);
             }
         }
+    }
+
+    // Names that are not UTF-8 reach the file system byte for byte; the
+    // shell spells them, since a QProcess argument is a QString.
+    void namesAreBytes_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("locale");
+        QTest::newRow("output not UTF-8")
+            << QByteArray("in.bit") << QByteArray("out\\377.bit") << QByteArray("C.UTF-8");
+        QTest::newRow("input not UTF-8")
+            << QByteArray("in\\377.bit") << QByteArray("out.bit") << QByteArray("C.UTF-8");
+        QTest::newRow("input not UTF-8, C locale")
+            << QByteArray("in\\377.bit") << QByteArray("out.bit") << QByteArray("C");
+        QTest::newRow("both not UTF-8, in a folder of such a name")
+            << QByteArray("in\\376.bit") << QByteArray("d\\300/out\\377.bit") << QByteArray("C.UTF-8");
+    }
+
+    void namesAreBytes() {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, locale);
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const auto inFolder = [&](const QByteArray& escaped) {
+            QProcess printf;
+            printf.start("printf", {QString::fromLatin1(escaped)});
+            printf.waitForFinished();
+            return folder + '/' + printf.readAllStandardOutput();
+        };
+        // A UTF-8 name with the replacement character, where a lossy decoding
+        // of the output's name would land.
+        const QByteArray bystander = inFolder("out\\357\\277\\275.bit");
+        WriteRaw(bystander, "keep");
+        WriteRaw(inFolder(input), BitFileBytes(Pattern));
+        std::filesystem::create_directories(
+            std::filesystem::path(inFolder(output).toStdString()).parent_path());
+
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", QString::fromLatin1(locale));
+        shell.setProcessEnvironment(environment);
+        shell.start("/bin/sh", {"-c",
+                                QStringLiteral("exec \"$0\" \"$(printf '%1')\" -o \"$(printf '%2')\"")
+                                    .arg(QString::fromLatin1(input), QString::fromLatin1(output)),
+                                QStringLiteral(PELORIN_CONVERT_PATH)});
+        QVERIFY(shell.waitForFinished(30000));
+        QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+        QCOMPARE(ReadRaw(inFolder(output)), BitFileBytes(Pattern));
+        QCOMPARE(ReadRaw(bystander), QByteArray("keep"));
+    }
+
+    void undecodableNamesAreShownEscaped() {
+        QProcess shell;
+        shell.setWorkingDirectory(dir_.path());
+        shell.start("/bin/sh", {"-c", "exec \"$0\" \"$(printf 'none\\377.bit')\" -o x.bit",
+                                QStringLiteral(PELORIN_CONVERT_PATH)});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 1);
+        QCOMPARE(shell.readAllStandardError(),
+                 QByteArray("pelorin-convert: none\\xFF.bit: Error 53: File not found: \"none\\xFF.bit\"\n"));
+    }
+
+    // Standard input is read no further than one byte past the largest
+    // picture, and refused in the words a named file of that size gets.
+    void endlessStandardInputIsRefused() {
+        QProcess shell;
+        shell.setWorkingDirectory(dir_.path());
+        shell.start("/bin/sh",
+                    {"-c", "exec \"$0\" - -o zero.bit </dev/zero", QStringLiteral(PELORIN_CONVERT_PATH)});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 1);
+        QVERIFY2(shell.readAllStandardError().contains("more than 8388608 bytes"), "no limit named");
+        QVERIFY(!QFile::exists(Path("zero.bit")));
+    }
+
+    // A .bit may begin with any bytes, also a bitmap's "BM": named or on
+    // standard input, it is read as the screen it is.
+    void bitStartingLikeABitmap_data() {
+        QTest::addColumn<bool>("standardInput");
+        QTest::newRow("named") << false;
+        QTest::newRow("standard input") << true;
+    }
+
+    void bitStartingLikeABitmap() {
+        QFETCH(bool, standardInput);
+        QByteArray bit = BitFileBytes(Pattern);
+        bit.replace(0, 2, "BM");
+        WriteBytes(Path("bm.bit"), bit);
+        const ConverterRun run = standardInput ? RunConverter(dir_.path(), {"-", "-o", "same.bit"}, bit)
+                                               : RunConverter(dir_.path(), {"bm.bit", "-o", "same.bit"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(ReadBytes(Path("same.bit")), bit);
     }
 
     void standardInputFailuresNameIt() {

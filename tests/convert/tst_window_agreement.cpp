@@ -95,6 +95,45 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadBytes(f.Path("converter.bit")), fromWindow);
     }
+
+    // Where a logo's name and content disagree the programs differ, by
+    // decision: the window goes by the name's last three letters alone, the
+    // converter by the content first.
+    void logoKinds_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("windowBox");  // empty: the window shows none
+        QTest::addColumn<bool>("windowDrawsIt");
+        const auto logoPixel = [](int x, int y) { return (x + y) % 4 == 0; };
+        QTest::newRow("group graphic named group.nol")
+            << "group.nol" << LogoFile("NGG", 16, logoPixel) << "Error Number: 62" << false;
+        QTest::newRow("operator logo named LOGO.NOL")
+            << "LOGO.NOL" << LogoFile("NOL", 20, logoPixel) << "" << false;
+    }
+
+    void logoKinds() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, windowBox);
+        QFETCH(bool, windowDrawsIt);
+        MainWindowFixture f;
+        WriteBytes(f.Path(name), bytes);
+        f.Click(f.window.cmdOpenNokia, name);
+        if (windowBox.isEmpty()) {
+            QVERIFY(f.boxes.shown.empty());
+        } else {
+            QVERIFY(!f.boxes.shown.empty());
+            QVERIFY2(f.boxes.shown.front().text.contains(windowBox), qPrintable(f.boxes.shown.front().text));
+        }
+        f.Click(f.window.cmdSavePic, QStringLiteral("window.bit"));
+        const QByteArray blank = BitFileBytes([](int, int) { return false; });
+        QCOMPARE(ReadBytes(f.Path("window.bit")) != blank, windowDrawsIt);
+
+        // The converter reads the logo by its start and draws it.
+        const ConverterRun run = RunConverter(f.dir.path(), {name, "-o", "converter.bit"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY(ReadBytes(f.Path("converter.bit")) != blank);
+    }
 };
 
 PELORIN_TEST_MAIN(WindowAgreementTest)

@@ -20,9 +20,9 @@
 #include <QImage>
 #include <QString>
 
-#include "BitmapFiles.h"
 #include "FaultShim.h"
 #include "FileAccess.h"
+#include "Pictures.h"
 #include "Routines.h"
 
 namespace {
@@ -79,7 +79,7 @@ const Save SaveBit{"SaveBit",
 const Save SaveBmp{"SaveBmp",
                    [](const fs::path& path, int& number) {
                        try {
-                           BitmapFiles::WriteBitmap(RedPicture(), QString::fromStdString(path));
+                           Pictures::WriteBitmap(RedPicture(), QString::fromStdString(path));
                            return true;
                        } catch (const Routines::Failure& failure) {
                            number = failure.Number();
@@ -87,7 +87,7 @@ const Save SaveBmp{"SaveBmp",
                        }
                    },
                    [] {
-                       const QByteArray bytes = BitmapFiles::EncodeBitmap(RedPicture());
+                       const QByteArray bytes = Pictures::EncodeBitmap(RedPicture());
                        return Bytes(bytes.cbegin(), bytes.cend());
                    }};
 

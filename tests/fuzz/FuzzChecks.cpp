@@ -13,9 +13,9 @@
 #include <QCryptographicHash>
 #include <QImage>
 
-#include "BitmapFiles.h"
 #include "FileAccess.h"
-#include "PictureFormats.h"
+#include "Formats.h"
+#include "Pictures.h"
 #include "Routines.h"
 
 namespace FuzzChecks {
@@ -92,7 +92,7 @@ QImage DecodeOverFilledMemory(const QByteArray& bytes, int fill) {
     // Every allocation, however large, comes from the heap and is filled.
     ::mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     ::mallopt(M_PERTURB, fill);
-    QImage picture = BitmapFiles::DecodePicture(bytes, QStringLiteral("fuzz input"));
+    QImage picture = Pictures::DecodePicture(bytes, QStringLiteral("fuzz input"));
     ::mallopt(M_PERTURB, 0);
     return picture.convertToFormat(QImage::Format_ARGB32);
 }
@@ -172,15 +172,15 @@ void CheckPicture(const std::uint8_t* data, std::size_t size) {
         return;
     }
     Require(!first.isNull(), "a null picture was returned");
-    Require(first.width() <= PictureFormats::LargestSide && first.height() <= PictureFormats::LargestSide &&
-                qint64{first.width()} * first.height() <= PictureFormats::LargestPixelCount,
+    Require(first.width() <= Pictures::LargestSide && first.height() <= Pictures::LargestSide &&
+                qint64{first.width()} * first.height() <= Pictures::LargestPixelCount,
             "the picture is larger than the limits");
     Require(DecodeOverFilledMemory(bytes, 0xAA) == first, "pixels depend on what memory held");
 }
 
 std::string PictureSummary(const QByteArray& bytes, const std::string& name) {
     try {
-        const QImage picture = BitmapFiles::DecodePicture(bytes, QString::fromStdString(name))
+        const QImage picture = Pictures::DecodePicture(bytes, QString::fromStdString(name))
                                    .convertToFormat(QImage::Format_ARGB32);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (int y = 0; y < picture.height(); ++y)

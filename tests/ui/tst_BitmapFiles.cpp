@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "BitmapFiles.h"
 #include "Failure.h"
 #include "FileAccess.h"
+#include "Pictures.h"
 #include "TestSupport.h"
 
 namespace {
@@ -113,7 +113,7 @@ void AddTargetColumns() {
 // The failure that reading raises, if any.
 std::optional<Routines::Failure> ReadFailure(const QString& path) {
     try {
-        BitmapFiles::ReadPicture(path);
+        Pictures::ReadPicture(path);
     } catch (const Routines::Failure& failure) {
         return failure;
     }
@@ -186,7 +186,7 @@ private slots:
         QFETCH(QByteArray, whole);
         const QString path = dir_.filePath(QStringLiteral("cut_short.bmp"));
         WriteBytes(path, whole);
-        QCOMPARE(BitmapFiles::ReadPicture(path).convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(Pictures::ReadPicture(path).convertToFormat(QImage::Format_RGB32),
                  Picture({13, 7},
                          [](int x, int y) { return Checkered(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255); }));
         for (int missing : {1, 4, static_cast<int>(whole.size()) / 3}) {
@@ -214,7 +214,7 @@ private slots:
         const auto isSet = [](int x, int y) { return x == 0 || y == 4; };
         const QString path = dir_.filePath(QStringLiteral("palette_order.bmp"));
         WriteBytes(path, Bitmap(10, 5, 1, Header::Info, {colour0, colour1}, isSet));
-        QCOMPARE(BitmapFiles::ReadPicture(path).convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(Pictures::ReadPicture(path).convertToFormat(QImage::Format_RGB32),
                  Picture({10, 5}, [&](int x, int y) { return isSet(x, y) ? colour1 : colour0; }));
     }
 
@@ -243,7 +243,7 @@ private slots:
     void runLengthBitmapsDecode() {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, rows);
-        const QImage picture = BitmapFiles::DecodePicture(file, QStringLiteral("rle.bmp"));
+        const QImage picture = Pictures::DecodePicture(file, QStringLiteral("rle.bmp"));
         QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), Picture({4, 3}, [&](int x, int y) {
                      return PaletteColour(rows[y].mid(x, 1).toInt(nullptr, 16));
                  }));
@@ -301,7 +301,7 @@ private slots:
         std::optional<Routines::Failure> bmp;
         std::optional<Routines::Failure> bit;
         try {
-            BitmapFiles::WriteBitmap(QImage(96, 48, QImage::Format_RGB32), path);
+            Pictures::WriteBitmap(QImage(96, 48, QImage::Format_RGB32), path);
         } catch (const Routines::Failure& failure) {
             bmp = failure;
         }

@@ -4,13 +4,15 @@
 // Every failure is raised as a Routines::Failure whose description names the
 // path (or the name given for bytes held in memory).
 
+#include <string>
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include "PictureToScreen.h"
 
-namespace BitmapFiles {
+namespace Pictures {
 
 // Reads a Windows bitmap, or a PNG, GIF, JPEG, PBM/PGM/PPM, XBM or XPM
 // picture. A missing file, a folder, a pipe or device, a file too large, a
@@ -23,6 +25,9 @@ namespace BitmapFiles {
 // of its size, which its decoder does as it reads, instead of being refused.
 enum class Size { Whole, MayShrink };
 QImage ReadPicture(const QString& path, Size size = Size::Whole);
+// The same for a path already in the engine's bytes; name is what failures
+// quote.
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size = Size::Whole);
 
 // The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole);
@@ -38,4 +43,4 @@ QByteArray EncodeBitmap(const QImage& image);
 // Save BMP refuses the same targets and reports the same failures as Save Bit.
 void WriteBitmap(const QImage& image, const QString& path);
 
-}  // namespace BitmapFiles
+}  // namespace Pictures

@@ -1,4 +1,4 @@
-#include "BitmapFiles.h"
+#include "Pictures.h"
 
 #include <cstdint>
 #include <string>
@@ -11,13 +11,10 @@
 
 #include "Failure.h"
 #include "FileAccess.h"
-#include "PictureFormats.h"
+#include "Formats.h"
 
-namespace BitmapFiles {
+namespace Pictures {
 namespace {
-
-using PictureFormats::Format;
-using PictureFormats::Refuse;
 
 // Qt's own limit on the decoded image, below the pixel limit's four bytes a
 // pixel with room to spare; a second guard should a decoder ask for more.
@@ -27,13 +24,13 @@ constexpr int AllocationLimitMegabytes = 32;
 // a half or a quarter of each side, fractions it decodes directly, without
 // ever holding the whole picture; an invalid size for a larger picture.
 QSize ShrunkJpegSize(QSize size) {
-    if (!size.isValid() || qint64{size.width()} * size.height() > 4 * PictureFormats::LargestPixelCount) {
+    if (!size.isValid() || qint64{size.width()} * size.height() > 4 * LargestPixelCount) {
         return {};
     }
     for (const int fraction : {2, 4}) {
         const QSize shrunk((size.width() + fraction - 1) / fraction,
                            (size.height() + fraction - 1) / fraction);
-        if (qint64{shrunk.width()} * shrunk.height() <= PictureFormats::LargestPixelCount) return shrunk;
+        if (qint64{shrunk.width()} * shrunk.height() <= LargestPixelCount) return shrunk;
     }
     return {};
 }
@@ -52,19 +49,19 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     // rows at a time, where a progressive one keeps the whole picture's
     // coefficients however small it is read.
     const bool mayShrink = size == Size::MayShrink && format == "jpeg" &&
-                           qint64{declared.width()} * declared.height() > PictureFormats::LargestPixelCount &&
-                           PictureFormats::JpegScanCount(bytes) == 1;
+                           qint64{declared.width()} * declared.height() > LargestPixelCount &&
+                           JpegScanCount(bytes) == 1;
     const QSize shrunk = mayShrink ? ShrunkJpegSize(declared) : QSize();
     if (shrunk.isValid()) {
         reader.setScaledSize(shrunk);
     } else if (format != "bmp") {
         // Qt 6.4 reports no size for a bitmap stored top-down; a bitmap's
         // header has been checked before it gets here.
-        PictureFormats::CheckSize(declared, name);
+        CheckSize(declared, name);
     }
     QImage picture = reader.read();
     if (picture.isNull()) Refuse(name, reader.errorString());
-    PictureFormats::CheckSize(picture.size(), name);
+    CheckSize(picture.size(), name);
     return picture;
 }
 
@@ -72,45 +69,45 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 
 }  // namespace
 
-QImage ReadPicture(const QString& path, Size size) {
+QImage ReadPicture(const QString& path, Size size) { return ReadPicture(EnginePath(path), path, size); }
+
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size) {
     // The engine's edge refuses folders, pipes and devices by their status,
     // before anything is opened.
-    const std::uintmax_t length = Routines::FileLength(EnginePath(path));
-    if (length > static_cast<std::uintmax_t>(PictureFormats::LargestFileBytes)) {
-        Refuse(path,
+    const std::uintmax_t length = Routines::FileLength(enginePath);
+    if (length > static_cast<std::uintmax_t>(LargestFileBytes)) {
+        Refuse(name,
                QStringLiteral("file of %1 bytes is larger than any picture this program reads (%2 bytes)")
                    .arg(length)
-                   .arg(PictureFormats::LargestFileBytes));
+                   .arg(LargestFileBytes));
     }
-    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(EnginePath(path), length);
+    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
     return DecodePicture(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), path,
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), name,
         size);
 }
 
 QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size) {
-    if (bytes.size() > PictureFormats::LargestFileBytes) {
+    if (bytes.size() > LargestFileBytes) {
         Refuse(name, QStringLiteral("%1 bytes are more than any picture this program reads (%2 bytes)")
                          .arg(bytes.size())
-                         .arg(PictureFormats::LargestFileBytes));
+                         .arg(LargestFileBytes));
     }
-    const Format format = PictureFormats::Sniff(bytes);
+    const Format format = Sniff(bytes);
     switch (format) {
         case Format::Bitmap:
-            if (QImage picture = PictureFormats::DecodePaletteBitmap(bytes, name); !picture.isNull())
-                return picture;
-            return ReadWithQt(bytes, PictureFormats::QtFormatName(format), name);
+            if (QImage picture = DecodePaletteBitmap(bytes, name); !picture.isNull()) return picture;
+            return ReadWithQt(bytes, QtFormatName(format), name);
         case Format::Png:
-            return ReadWithQt(PictureFormats::EssentialPngChunks(bytes, name),
-                              PictureFormats::QtFormatName(format), name);
+            return ReadWithQt(EssentialPngChunks(bytes, name), QtFormatName(format), name);
         case Format::Jpeg:
-            PictureFormats::CheckJpegScans(bytes, name);
-            return ReadWithQt(bytes, PictureFormats::QtFormatName(format), name, size);
+            CheckJpegScans(bytes, name);
+            return ReadWithQt(bytes, QtFormatName(format), name, size);
         case Format::Gif:
         case Format::PortableAnymap:
         case Format::XBitmap:
         case Format::XPixmap:
-            return ReadWithQt(bytes, PictureFormats::QtFormatName(format), name);
+            return ReadWithQt(bytes, QtFormatName(format), name);
         case Format::Unknown:
             break;
     }
@@ -147,4 +144,4 @@ void WriteBitmap(const QImage& image, const QString& path) {
     Routines::WriteFileAtomically(EnginePath(path), std::vector<std::uint8_t>(bytes.cbegin(), bytes.cend()));
 }
 
-}  // namespace BitmapFiles
+}  // namespace Pictures

@@ -9,7 +9,7 @@
 #include <QSize>
 #include <QString>
 
-namespace PictureFormats {
+namespace Pictures {
 
 // Limits for any picture, whatever its format claims: the file, the sides and
 // the pixels (four bytes each when decoded), so that opening a file costs well
@@ -27,6 +27,9 @@ QByteArray QtFormatName(Format format);
 [[noreturn]] void Refuse(const QString& name, const QString& reason);
 // Refuses a size that is empty or beyond the limits above.
 void CheckSize(QSize size, const QString& name);
+// The same for a size as a header declares it, which may lie beyond what
+// QSize holds.
+void CheckDeclaredSize(qint64 width, qint64 height, const QString& name);
 
 // A Windows bitmap of 1, 4 or 8 bits per pixel, uncompressed or run-length
 // encoded, decoded here rather than by Qt, whose decoder leaves skipped pixels
@@ -49,4 +52,4 @@ qsizetype JpegScanCount(const QByteArray& bytes);
 // progressive JPEG costs a pass over the whole picture.
 void CheckJpegScans(const QByteArray& bytes, const QString& name);
 
-}  // namespace PictureFormats
+}  // namespace Pictures
