@@ -120,7 +120,9 @@ Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOpt
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
-    ChooseScale(info, options.leastWidth, options.leastHeight);
+    const bool swap = options.leastIsUpright && SwapsSides(d.result.orientation);
+    ChooseScale(info, swap ? options.leastHeight : options.leastWidth,
+                swap ? options.leastWidth : options.leastHeight);
     jpeg_start_decompress(&info);
     const int rowWidth = static_cast<int>(info.output_width);
     d.decoded.resize(static_cast<std::size_t>(rowWidth) * 4);

@@ -31,6 +31,9 @@ struct StreamOptions {
     // gives it. Zero or less: the stored size.
     int leastWidth = 0;
     int leastHeight = 0;
+    // The least size is for the picture once upright: swapped where the
+    // picture's Exif orientation swaps its sides.
+    bool leastIsUpright = false;
     // Accept what was decoded of a picture cut short or damaged, with a
     // warning, instead of refusing it.
     bool partial = false;

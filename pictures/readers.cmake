@@ -11,6 +11,8 @@ add_library(pelorin_picture_readers STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PngReader.h
   ${CMAKE_CURRENT_LIST_DIR}/RowStream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RowStream.h
+  ${CMAKE_CURRENT_LIST_DIR}/StreamedPicture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StreamedPicture.h
 )
 target_include_directories(pelorin_picture_readers PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(pelorin_picture_readers

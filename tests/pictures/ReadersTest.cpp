@@ -10,6 +10,7 @@
 #include "MadePictures.h"
 #include "Orientation.h"
 #include "PngReader.h"
+#include "StreamedPicture.h"
 
 using namespace Pictures;
 
@@ -259,3 +260,36 @@ INSTANTIATE_TEST_SUITE_P(AllEight, UprightPicture,
                                          Stored{6, 2, 3, {'c', 'f', 'b', 'e', 'a', 'd'}},
                                          Stored{7, 2, 3, {'f', 'c', 'e', 'b', 'd', 'a'}},
                                          Stored{8, 2, 3, {'d', 'a', 'e', 'b', 'f', 'c'}}));
+
+struct FitCase {
+    int orientation;
+    bool orient;
+    int expectedWidth;
+    int expectedOrientation;
+};
+
+class FittedScale : public testing::TestWithParam<FitCase> {};
+
+// A portrait photo stored on its side (800 x 400, orientation 6 or 8) is 400
+// wide upright: fitting it 200 x 400 needs the stored 400 x 200, a half;
+// without orienting, 200 x 400 of the stored picture needs all of it.
+TEST_P(FittedScale, FollowsTheOrientation) {
+    const Bytes jpeg = MakeJpeg(800, 400, Landscape, {.orientation = GetParam().orientation});
+    Collector rows(1);
+    const StreamResult result = StreamPicture(
+        View(jpeg), "side.jpg", {.leastWidth = 200, .leastHeight = 400, .orient = GetParam().orient}, rows);
+    EXPECT_EQ(result.width, GetParam().expectedWidth);
+    EXPECT_EQ(result.orientation, GetParam().expectedOrientation);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, FittedScale,
+                         testing::Values(FitCase{1, true, 800, 1}, FitCase{6, true, 400, 6},
+                                         FitCase{8, true, 400, 8}, FitCase{6, false, 800, 1},
+                                         FitCase{3, true, 800, 3}));
+
+TEST(StreamPicture, RefusesWhatIsNeitherJpegNorPng) {
+    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
+    Collector rows;
+    const std::string refusal = Refusal([&] { StreamPicture(View(gif), "a.gif", {}, rows); });
+    EXPECT_NE(refusal.find("\"a.gif\""), std::string::npos) << refusal;
+}
