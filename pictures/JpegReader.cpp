@@ -45,7 +45,9 @@ void OnMessage(j_common_ptr info, int level) {
         std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->back, 1);
 }
 
-std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
+// Not inlined into the functions that set a jump point, where its locals
+// would have to survive a jump.
+[[gnu::noinline]] std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
     std::int64_t bytes = 0;
     for (int i = 0; i < info.num_components; ++i) {
         const jpeg_component_info& component = info.comp_info[i];

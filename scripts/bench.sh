@@ -9,3 +9,4 @@ for benchmark in build/bench/bench/*_bench; do
 done
 bench/convert_vs_imagemagick.sh build/bench/convert/pelorin-convert
 build/bench/bench/hostile_figures tests/hostile/picture
+bench/streaming_vs_imagemagick.sh build/bench/bench/stream_read
