@@ -293,3 +293,44 @@ TEST(StreamPicture, RefusesWhatIsNeitherJpegNorPng) {
     const std::string refusal = Refusal([&] { StreamPicture(View(gif), "a.gif", {}, rows); });
     EXPECT_NE(refusal.find("\"a.gif\""), std::string::npos) << refusal;
 }
+
+// The frame header's height and width, patched: the reader decides from them
+// alone, before any coefficient is decoded.
+Bytes WithStatedSize(Bytes jpeg, int width, int height) {
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xff && (jpeg[i + 1] == 0xc0 || jpeg[i + 1] == 0xc2)) {
+            jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<std::uint8_t>(height);
+            jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<std::uint8_t>(width);
+            return jpeg;
+        }
+    }
+    return jpeg;
+}
+
+struct Oversized {
+    bool progressive;
+    int width;
+    int height;
+    const char* named;
+};
+
+class OversizedJpeg : public testing::TestWithParam<Oversized> {};
+
+// 7000 x 7000 is under the pixel limit, but a progressive one would need 280
+// MiB of coefficients (4:4:4, as the tests encode); 20000 x 6000 is beyond the
+// pixel limit whatever its kind.
+TEST_P(OversizedJpeg, IsRefusedFromItsHeader) {
+    const Bytes jpeg = WithStatedSize(MakeJpeg(64, 64, Landscape, {.progressive = GetParam().progressive}),
+                                      GetParam().width, GetParam().height);
+    Collector rows;
+    const std::string refusal = Refusal([&] { ReadJpeg(View(jpeg), "big.jpg", {}, rows); });
+    EXPECT_NE(refusal.find(GetParam().named), std::string::npos) << refusal;
+    EXPECT_TRUE(rows.rows_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, OversizedJpeg,
+                         testing::Values(Oversized{true, 7000, 7000, "limit of 96 MiB"},
+                                         Oversized{false, 20000, 6000, "limit of 100000000 pixels"},
+                                         Oversized{true, 20000, 6000, "limit of 100000000 pixels"}));
