@@ -10,6 +10,8 @@ packages=(
   cmake ninja-build g++            # the build
   qt6-base-dev                     # Qt 6 Widgets and Qt Test
   zlib1g-dev                       # checking a PNG's image data before Qt reads it
+  libjpeg62-turbo-dev              # JPEG decoded at a reduced scale, row by row
+  libpng-dev                       # PNG read row by row
   libgtest-dev                     # GoogleTest
   libbenchmark-dev                 # Google Benchmark
   clang-format                     # the formatting check among the tests

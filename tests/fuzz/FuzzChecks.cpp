@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <malloc.h>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "Formats.h"
 #include "Pictures.h"
 #include "Routines.h"
+#include "StreamedPicture.h"
 
 namespace FuzzChecks {
 namespace {
@@ -176,6 +178,53 @@ void CheckPicture(const std::uint8_t* data, std::size_t size) {
                 qint64{first.width()} * first.height() <= Pictures::LargestPixelCount,
             "the picture is larger than the limits");
     Require(DecodeOverFilledMemory(bytes, 0xAA) == first, "pixels depend on what memory held");
+}
+
+namespace {
+
+// Hashes the rows given, checking them against the size announced.
+class RowHash : public Pictures::RowStream {
+public:
+    void Begin(int width, int height) override {
+        Require(width > 0 && height > 0 && qint64{width} * height <= Pictures::LargestStreamedPixelCount,
+                "the streamed picture's size is beyond the limits");
+        width_ = width;
+        height_ = height;
+    }
+    bool Row(const std::uint8_t* rgba) override {
+        Require(++rows_ <= height_, "more rows than announced");
+        hash_.addData(QByteArrayView(rgba, qsizetype{width_} * 4));
+        return true;
+    }
+    QByteArray Result() { return hash_.result(); }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    int rows_ = 0;
+    QCryptographicHash hash_{QCryptographicHash::Sha256};
+};
+
+QByteArray StreamedHash(std::span<const std::uint8_t> bytes, bool partial) {
+    RowHash hash;
+    try {
+        Pictures::StreamPicture(bytes, "fuzz", {.leastWidth = 96, .leastHeight = 48, .partial = partial},
+                                hash);
+    } catch (const Routines::Failure& failure) {
+        Require(failure.Code() == Routines::FailureCode::InvalidPicture,
+                "unexpected failure: " + failure.Description());
+        return "refused";
+    }
+    return hash.Result();
+}
+
+}  // namespace
+
+void CheckStreamedPicture(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(data, size);
+    for (const bool partial : {false, true})
+        Require(StreamedHash(bytes, partial) == StreamedHash(bytes, partial),
+                "rows differ from one read to the next");
 }
 
 std::string PictureSummary(const QByteArray& bytes, const std::string& name) {

@@ -28,6 +28,12 @@ void CheckNokiaLogo(const std::uint8_t* data, std::size_t size);
 // scripts/fuzz.sh replays what the fuzzing found in the plain build as well.
 void CheckPicture(const std::uint8_t* data, std::size_t size);
 
+// A JPEG or PNG through the streaming readers, fitted to the screen, strictly
+// and with partial pictures allowed: refused with an invalid-picture failure,
+// or rows of the size announced, no more of them than announced, and the same
+// rows when read again.
+void CheckStreamedPicture(const std::uint8_t* data, std::size_t size);
+
 // One line for the differential test: the picture's size and a hash of its
 // pixels, or the failure's number.
 std::string PictureSummary(const QByteArray& bytes, const std::string& name);

@@ -1,7 +1,7 @@
 // Runs the fuzz targets' checks over files and folders of files, without the
 // fuzzing engine, so every test run replays the committed corpora.
 //
-//   pelorin_replay bit|nokia|picture PATH...   check each file; a wrong answer aborts
+//   pelorin_replay bit|nokia|picture|stream PATH...   check each file; a wrong answer aborts
 //   pelorin_replay summary PATH...             one line per picture, for the
 //                                              differential test
 //
@@ -44,7 +44,7 @@ std::string ReadAll(const fs::path& path) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: pelorin_replay bit|nokia|picture|summary PATH...\n");
+    std::fprintf(stderr, "usage: pelorin_replay bit|nokia|picture|stream|summary PATH...\n");
     return 2;
 }
 
@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
     using Check = void (*)(const std::uint8_t*, std::size_t);
     const std::map<std::string, Check> checks{{"bit", FuzzChecks::CheckBitFile},
                                               {"nokia", FuzzChecks::CheckNokiaLogo},
-                                              {"picture", FuzzChecks::CheckPicture}};
+                                              {"picture", FuzzChecks::CheckPicture},
+                                              {"stream", FuzzChecks::CheckStreamedPicture}};
     const std::string mode = argv[1];
     const auto files = FilesUnder(std::vector<fs::path>(argv + 2, argv + argc));
     if (files.empty()) {

@@ -1,0 +1,27 @@
+#pragma once
+
+// Pictures the reader tests make for themselves: JPEGs through libjpeg's
+// encoder and PNGs through libpng's, with an Exif orientation when asked.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+// The red, green and blue of a pixel.
+using Painter = std::function<void(int x, int y, std::uint8_t* rgb)>;
+
+struct MadeOptions {
+    bool progressive = false;  // JPEG
+    bool interlaced = false;   // PNG
+    int orientation = 0;       // 0: no Exif at all
+};
+
+Bytes MakeJpeg(int width, int height, const Painter& paint, const MadeOptions& options = {});
+Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& options = {});
+
+// The Exif TIFF structure (big-endian) holding only an orientation.
+Bytes ExifTiff(int orientation);
+
+// A smooth picture with detail at every scale: what a photo resamples like.
+void Landscape(int x, int y, std::uint8_t* rgb);
