@@ -21,7 +21,7 @@ for name in astronaut logo page; do
     done
   done
   montage -font DejaVu-Sans -pointsize 14 \
-    -label "$name" "${tiles[0]}" -label "Pelorin" "${tiles[1]}" -label "$peer" "${tiles[2]}" \
+    -label "1 x" "${tiles[0]}" -label "1 x" "${tiles[1]}" -label "1 x" "${tiles[2]}" \
     -label "$name, 4 x" "${tiles[3]}" -label "Pelorin, 4 x" "${tiles[4]}" -label "$peer, 4 x" "${tiles[5]}" \
     -tile 6x1 -geometry +10+8 -background '#d0d0d0' "$work/row-$name.png"
   rows+=("$work/row-$name.png")
