@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -182,6 +183,30 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
     return false;
 }
 
+// The first output of the run that is one of its inputs, by device and inode
+// (so through links and other spellings too), as "OUTPUT is the same file as
+// the input INPUT"; empty when there is none. Checked before anything is written.
+QString OutputOntoAnInput(const Request& request) {
+    std::vector<std::pair<Routines::FileIdentity, QString>> inputs;
+    for (const QString& input : request.inputs) {
+        if (input == StandardStream) continue;
+        if (const auto identity = Routines::IdentityOf(EnginePath(input)))
+            inputs.emplace_back(*identity, input);
+    }
+    for (const QString& input : request.inputs) {
+        const QString output = request.OutputFor(input);
+        if (output.isEmpty() || output == StandardStream) continue;
+        const auto identity = Routines::IdentityOf(EnginePath(output));
+        if (!identity) continue;
+        for (const auto& [inputIdentity, inputName] : inputs) {
+            if (inputIdentity == *identity)
+                return QStringLiteral("'%1' is the same file as the input '%2'; nothing was written")
+                    .arg(ShownName(output), ShownName(inputName));
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 int Run(const QStringList& arguments) {
@@ -201,6 +226,10 @@ int Run(const QStringList& arguments) {
     }
 
     const Request& request = *parsed.request;
+    if (const QString problem = OutputOntoAnInput(request); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName, ShownBytes(problem.toUtf8()).constData());
+        return ExitUsageError;
+    }
     // A folder that does not exist yet is made; if that fails, each write says why.
     if (!request.folder.isEmpty()) {
         std::error_code ignored;

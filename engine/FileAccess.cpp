@@ -317,6 +317,12 @@ std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& pat
     return bytes;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     const Target target = ResolveTarget(path);
     RemoveAbandonedFiles(FolderOf(target.path));

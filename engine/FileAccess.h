@@ -22,6 +22,16 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t max
 // FileLength, then of ReadFileStart.
 std::optional<std::vector<std::uint8_t>> ReadFileOfLength(const std::string& path, std::size_t length);
 
+// Which file a path leads to, links followed: its device and inode. Two paths
+// with the same identity are one file, whatever their spelling or links.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Nothing when no file is there (or it cannot be looked at).
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
 // Replaces the file at path with exactly these bytes, or leaves it as it was:
 // the bytes go to a new file in the same folder, unnamed where the file system
 // allows it, which is flushed to the disk and only then named and renamed over

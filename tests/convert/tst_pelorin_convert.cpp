@@ -391,6 +391,45 @@ private slots:
         QCOMPARE(ReadRaw(bystander), QByteArray("keep"));
     }
 
+    // An output that is one of the inputs, by any name, is refused before
+    // anything is written: the input is kept as it was.
+    void outputOntoAnInput_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("the same name") << QStringList{"in.bit", "-o", "in.bit"};
+        QTest::newRow("another spelling") << QStringList{"in.bit", "-o", "./sub/../in.bit"};
+        QTest::newRow("a symbolic link to it") << QStringList{"in.bit", "-o", "link.bit"};
+        QTest::newRow("a hard link to it") << QStringList{"in.bit", "-o", "hard.bit"};
+        QTest::newRow("a picture onto itself") << QStringList{"in.png", "--to", "png", "-o", "in.png"};
+        QTest::newRow("a batch into its own folder") << QStringList{"other.nol", "in.bit", "-d", "."};
+        QTest::newRow("a batch through a link to the folder") << QStringList{"in.bit", "-d", "here"};
+    }
+
+    void outputOntoAnInput() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        const auto path = [&](const char* name) { return folder.filePath(QLatin1String(name)); };
+        const QByteArray bit = BitFileBytes(Pattern);
+        const QByteArray png = Encoded(Grey({20, 10}, [](int x, int) { return x * 10; }), "png");
+        WriteBytes(path("in.bit"), bit);
+        WriteBytes(path("in.png"), png);
+        WriteBytes(path("other.nol"), LogoFile("NOL", 20, [](int x, int) { return x % 2 == 0; }));
+        QDir(folder.path()).mkdir("sub");
+        QVERIFY(QFile::link("in.bit", path("link.bit")));
+        QVERIFY(QFile::link(".", path("here")));
+        std::error_code linkError;
+        std::filesystem::create_hard_link(path("in.bit").toStdString(), path("hard.bit").toStdString(),
+                                          linkError);
+        QVERIFY(!linkError);
+        const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::System);
+
+        const ConverterRun run = RunConverter(folder.path(), arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains("is the same file as the input"), run.err.constData());
+        QCOMPARE(ReadBytes(path("in.bit")), bit);
+        QCOMPARE(ReadBytes(path("in.png")), png);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System), before);
+    }
+
     void undecodableNamesAreShownEscaped() {
         QProcess shell;
         shell.setWorkingDirectory(dir_.path());
