@@ -159,6 +159,21 @@ protected:
 
     void Arm(const Fault& fault) { inject_(fault.call, fault.mode, fault.error, folder_.c_str()); }
 
+    // Saves in a child process that the armed fault kills.
+    void SaveKilledBy(const Save& save, const Fault& fault) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Arm(fault);
+            int number = 0;
+            save.run(target_, number);
+            ::_exit(0);  // not reached when the fault fired
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed";
+    }
+
     void (*inject_)(const char*, FaultMode, int, const char*) = nullptr;
     int (*fired_)() = nullptr;
     fs::path folder_;
@@ -208,17 +223,7 @@ TEST_P(KilledSaveTest, LeavesTheTargetIntactAndNoLitter) {
     const auto& [save, fault] = GetParam();
     if (!UnnamedFiles())
         GTEST_SKIP() << "no unnamed files on " << folder_ << ": a killed save leaves its temporary file";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        Arm(fault);
-        int number = 0;
-        save.run(target_, number);
-        ::_exit(0);  // not reached when the fault fired
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed";
+    ASSERT_NO_FATAL_FAILURE(SaveKilledBy(save, fault));
     EXPECT_EQ(ReadAll(target_), earlier_);
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
 }
@@ -242,17 +247,7 @@ class KilledThenSavedAgainTest : public FaultInjectionTest {};
 
 TEST_P(KilledThenSavedAgainTest, TheNextSaveRemovesTheLitter) {
     const auto& [save, fault] = GetParam();
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        Arm(fault);
-        int number = 0;
-        save.run(target_, number);
-        ::_exit(0);  // not reached when the fault fired
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed";
+    ASSERT_NO_FATAL_FAILURE(SaveKilledBy(save, fault));
     EXPECT_EQ(ReadAll(target_), earlier_);
     ASSERT_EQ(Names(folder_).size(), 2u) << "the killed save left no temporary file to clear";
 
