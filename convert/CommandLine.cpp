@@ -59,6 +59,12 @@ QString HelpEnd() {
         ".bit file\"; the other inputs are still converted. Outputs are replaced whole or not\n"
         "at all.\n"
         "\n"
+        "Examples:\n"
+        "  pelorin-convert logo.nol -o Screen.bit      a Nokia logo, as the window draws it\n"
+        "  pelorin-convert photo.jpg -o Screen.bit     a photo, fitted, levelled, halftoned\n"
+        "  pelorin-convert poster.png --exact -o Screen.bit\n"
+        "                                              the top-left 96 x 48, as the window\n"
+        "\n"
         "Exit status: 0 all inputs converted, 1 some input failed, 2 usage error.\n");
 }
 
