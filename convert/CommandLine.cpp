@@ -367,6 +367,11 @@ const std::vector<OptionDeclaration>& DeclaredOptions() {
          "a name or #RRGGBB",
          Section::Pictures},
         {{"invert"}, {}, "swap set and clear pixels (for every input)", Section::Pictures},
+        {{"partial"},
+         {},
+         "convert a picture cut short or damaged as far as it decodes,\n"
+         "with a warning, instead of refusing it",
+         Section::Pictures},
         {{"rotate"}, "DEGREES", "turn the screen clockwise by 90, 180 or 270", Section::Pictures},
         {{"flip"}, "h|v", "mirror the screen left to right (h) or top to bottom (v)", Section::Pictures},
         {{"from-layout"},
@@ -404,6 +409,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         if (!request.to) return UsageError(QStringLiteral("unknown format '%1' for --to").arg(to));
     }
     request.conversion.invert = parser.isSet(QStringLiteral("invert"));
+    request.conversion.partial = parser.isSet(QStringLiteral("partial"));
     request.preview = parser.isSet(QStringLiteral("preview"));
     if (const QString problem = ReadPictureOptions(parser, request.conversion.picture); !problem.isEmpty())
         return UsageError(problem);

@@ -127,23 +127,30 @@ InputKind KindOfBytes(const QByteArray& bytes) {
 }
 
 std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
-                                       Routines::PictureOutcome* outcome) {
+                                       PictureNotes* notes) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
     Routines::ScreenCanvas canvas;
-    const Routines::PictureOutcome drawn = DrawQtPicture(
-        canvas, Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options)), options);
-    if (outcome) *outcome = drawn;
+    QString damage;
+    const Routines::PictureOutcome drawn =
+        DrawQtPicture(canvas,
+                      Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
+                                            options.partial ? &damage : nullptr),
+                      options);
+    if (notes) *notes = {drawn, damage};
     return Finish(canvas, options);
 }
 
 std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options, Routines::PictureOutcome* outcome) {
+                                        const ConversionOptions& options, PictureNotes* notes) {
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
         Routines::ScreenCanvas canvas;
-        const Routines::PictureOutcome drawn =
-            DrawQtPicture(canvas, Pictures::DecodePicture(bytes, name, PictureSize(options)), options);
-        if (outcome) *outcome = drawn;
+        QString damage;
+        const Routines::PictureOutcome drawn = DrawQtPicture(
+            canvas,
+            Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr),
+            options);
+        if (notes) *notes = {drawn, damage};
         return Finish(canvas, options);
     }
     // The engine reads files: the bytes go to a private one, and failures

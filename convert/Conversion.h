@@ -27,6 +27,8 @@ enum class OutputFormat { Bit, Bmp, Png, Pbm, C, Xbm, Hex };
 struct ConversionOptions {
     Routines::PictureRules picture;
     bool invert = false;
+    // Accept a picture cut short or damaged as far as it was decoded.
+    bool partial = false;
     int rotate = 0;                      // clockwise degrees: 0, 90, 180 or 270
     std::optional<bool> flipHorizontal;  // mirrored left to right (true) or top to bottom
     // Raw bytes in this layout at this size instead of a picture or a logo.
@@ -66,13 +68,20 @@ InputKind KindOfBytes(const QByteArray& bytes);
 
 // The screen made from the file, or nothing when the engine refused it (it
 // has then shown its box). Failures are raised as Routines::Failure.
-// A picture's outcome, for the hint on a result that lost it, goes to `outcome` when given.
+// What converting a picture found, for the lines on standard error: how the
+// drawing went (a result that lost the picture gets a hint) and, when damaged
+// pictures are accepted, what was wrong with it.
+struct PictureNotes {
+    Routines::PictureOutcome drawn;
+    QString damage;
+};
+
+// A picture's notes go to `notes` when given.
 std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
-                                       Routines::PictureOutcome* outcome = nullptr);
+                                       PictureNotes* notes = nullptr);
 // The same for bytes read from standard input, called name in failures.
 std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options,
-                                        Routines::PictureOutcome* outcome = nullptr);
+                                        const ConversionOptions& options, PictureNotes* notes = nullptr);
 
 std::optional<OutputFormat> FormatNamed(const QString& word);
 // By the name's ending, in any case.

@@ -119,7 +119,7 @@ QByteArray ReadRawFile(const QString& path, qint64 limit) {
 bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& boxes) {
     try {
         std::optional<Routines::MonoPicture> picture;
-        Routines::PictureOutcome drawn;
+        PictureNotes drawn;
         if (request.conversion.fromLayout) {
             const qint64 limit = static_cast<qint64>(Routines::PackedSize(
                 *request.conversion.fromLayout, request.conversion.width, request.conversion.height));
@@ -139,7 +139,9 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
             return false;
         }
         for (const std::string& note : notes) PrintLine(input, "warning: " + note);
-        if (Routines::LooksLost(drawn)) PrintLine(input, LostPictureHint(drawn));
+        if (!drawn.damage.isEmpty())
+            PrintLine(input, "warning: converted as far as it was decoded: " + drawn.damage.toStdString());
+        if (Routines::LooksLost(drawn.drawn)) PrintLine(input, LostPictureHint(drawn.drawn));
 
         const QString output = request.OutputFor(input);
         const bool outputIsStandard = output == StandardStream;

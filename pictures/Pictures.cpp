@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QStringList>
+#include <QtGlobal>
 
 #include "Failure.h"
 #include "FileAccess.h"
@@ -35,8 +37,48 @@ QSize ShrunkJpegSize(QSize size) {
     return {};
 }
 
+// What Qt's decoders report while one picture is read: libjpeg's warnings
+// about a premature end or corrupt data reach Qt's message handler, and from
+// there this list instead of standard error.
+class DecoderReports {
+public:
+    DecoderReports() : previous_(qInstallMessageHandler(&Collect)) { current_ = this; }
+    ~DecoderReports() {
+        qInstallMessageHandler(previous_);
+        current_ = nullptr;
+    }
+    DecoderReports(const DecoderReports&) = delete;
+    DecoderReports& operator=(const DecoderReports&) = delete;
+
+    const QStringList& Reports() const { return reports_; }
+
+private:
+    static void Collect(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (type == QtWarningMsg && current_) {
+            current_->reports_ << message.trimmed();
+        } else if (current_ && current_->previous_) {
+            current_->previous_(type, context, message);
+        }
+    }
+
+    static inline DecoderReports* current_ = nullptr;
+    QtMessageHandler previous_;
+    QStringList reports_;
+};
+
+// Why a file of a format with an end mark is cut short, or an empty text.
+QString MissingEnd(const QByteArray& bytes, const QByteArray& format) {
+    QByteArray trimmed = bytes;
+    while (!trimmed.isEmpty() && (trimmed.back() == '\0' || QChar::isSpace(trimmed.back()))) trimmed.chop(1);
+    if (format == "gif" && !trimmed.endsWith(';'))
+        return QStringLiteral("the GIF has no trailer: it is cut short");
+    if (format == "xbm" && !trimmed.contains('}'))
+        return QStringLiteral("the XBM has no closing brace: it is cut short");
+    return {};
+}
+
 QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QString& name,
-                  Size size = Size::Whole) {
+                  Size size = Size::Whole, QString* damage = nullptr) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -59,8 +101,19 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
         // header has been checked before it gets here.
         CheckSize(declared, name);
     }
-    QImage picture = reader.read();
-    if (picture.isNull()) Refuse(name, reader.errorString());
+    QString wrong = MissingEnd(bytes, format);
+    QImage picture;
+    {
+        const DecoderReports reports;
+        picture = reader.read();
+        if (wrong.isEmpty() && !reports.Reports().isEmpty())
+            wrong = reports.Reports().join(QStringLiteral("; "));
+    }
+    if (picture.isNull()) Refuse(name, wrong.isEmpty() ? reader.errorString() : wrong);
+    if (!wrong.isEmpty()) {
+        if (!damage) Refuse(name, QStringLiteral("damaged or cut short: %1").arg(wrong));
+        *damage = wrong;
+    }
     CheckSize(picture.size(), name);
     return picture;
 }
@@ -69,9 +122,11 @@ std::string EnginePath(const QString& path) { return QFile::encodeName(path).toS
 
 }  // namespace
 
-QImage ReadPicture(const QString& path, Size size) { return ReadPicture(EnginePath(path), path, size); }
+QImage ReadPicture(const QString& path, Size size, QString* damage) {
+    return ReadPicture(EnginePath(path), path, size, damage);
+}
 
-QImage ReadPicture(const std::string& enginePath, const QString& name, Size size) {
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size, QString* damage) {
     // The engine's edge refuses folders, pipes and devices by their status,
     // before anything is opened.
     const std::uintmax_t length = Routines::FileLength(enginePath);
@@ -84,10 +139,10 @@ QImage ReadPicture(const std::string& enginePath, const QString& name, Size size
     const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
     return DecodePicture(
         QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), name,
-        size);
+        size, damage);
 }
 
-QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size) {
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QString* damage) {
     if (bytes.size() > LargestFileBytes) {
         Refuse(name, QStringLiteral("%1 bytes are more than any picture this program reads (%2 bytes)")
                          .arg(bytes.size())
@@ -97,17 +152,18 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size) {
     switch (format) {
         case Format::Bitmap:
             if (QImage picture = DecodePaletteBitmap(bytes, name); !picture.isNull()) return picture;
-            return ReadWithQt(bytes, QtFormatName(format), name);
+            return ReadWithQt(bytes, QtFormatName(format), name, Size::Whole, damage);
         case Format::Png:
-            return ReadWithQt(EssentialPngChunks(bytes, name), QtFormatName(format), name);
+            return ReadWithQt(EssentialPngChunks(bytes, name), QtFormatName(format), name, Size::Whole,
+                              damage);
         case Format::Jpeg:
             CheckJpegScans(bytes, name);
-            return ReadWithQt(bytes, QtFormatName(format), name, size);
+            return ReadWithQt(bytes, QtFormatName(format), name, size, damage);
         case Format::Gif:
         case Format::PortableAnymap:
         case Format::XBitmap:
         case Format::XPixmap:
-            return ReadWithQt(bytes, QtFormatName(format), name);
+            return ReadWithQt(bytes, QtFormatName(format), name, Size::Whole, damage);
         case Format::Unknown:
             break;
     }

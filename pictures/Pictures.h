@@ -23,14 +23,22 @@ namespace Pictures {
 // With Size::MayShrink, for callers that scale the picture down anyway, a JPEG
 // photo of up to four times the pixel limit is decoded at a half or a quarter
 // of its size, which its decoder does as it reads, instead of being refused.
+//
+// A picture whose decoder reports damage (a premature end, corrupt data) or
+// that lacks its format's end (a GIF without its trailer, an XBM without its
+// closing brace) is refused as unreadable; given `damage`, it is read as far
+// as it goes instead, and `damage` says what was wrong (empty for a whole
+// picture).
 enum class Size { Whole, MayShrink };
-QImage ReadPicture(const QString& path, Size size = Size::Whole);
+QImage ReadPicture(const QString& path, Size size = Size::Whole, QString* damage = nullptr);
 // The same for a path already in the engine's bytes; name is what failures
 // quote.
-QImage ReadPicture(const std::string& enginePath, const QString& name, Size size = Size::Whole);
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size = Size::Whole,
+                   QString* damage = nullptr);
 
 // The same for a picture already in memory; name is what failures quote.
-QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole);
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole,
+                     QString* damage = nullptr);
 
 // The picture's pixels as the engine's picture rules take them: red, green,
 // blue and alpha bytes, row by row.
