@@ -23,24 +23,15 @@
 #include "BitmapFiles.h"
 #include "FaultShim.h"
 #include "FileAccess.h"
+#include "Files.h"
 #include "Routines.h"
 
 namespace {
 
+using pelorin_test::Bytes;
+using pelorin_test::Names;
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 using Routines::FailureCode;
-
-Bytes ReadAll(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    return names;
-}
 
 // A view whose top-left pixel is set, for Save Bit.
 struct TopLeftView : Routines::ImageView {
@@ -144,7 +135,7 @@ protected:
         folder_ = name;
         target_ = folder_ / "picture";
         std::ofstream(target_, std::ios::binary) << std::string(1000, '\xEE');
-        earlier_ = ReadAll(target_);
+        earlier_ = pelorin_test::ReadBytes(target_);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -179,11 +170,11 @@ TEST_P(FaultInjectionTest, KeepsTheEarlierFileLeavesNoTemporaryFileAndReportsThe
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
     if (fault.expectedNumber == Succeeds) {
         EXPECT_TRUE(saved);
-        EXPECT_EQ(ReadAll(target_), save.content());
+        EXPECT_EQ(pelorin_test::ReadBytes(target_), save.content());
         return;
     }
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadAll(target_), earlier_);
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), earlier_);
     if (save.name != std::string("SaveBit")) {
         EXPECT_EQ(number, fault.expectedNumber);
     }
@@ -219,7 +210,7 @@ TEST_P(KilledSaveTest, LeavesTheTargetIntactAndNoLitter) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed";
-    EXPECT_EQ(ReadAll(target_), earlier_);
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), earlier_);
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
 }
 

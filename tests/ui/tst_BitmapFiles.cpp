@@ -9,7 +9,7 @@
 #include "BitmapFiles.h"
 #include "Failure.h"
 #include "FileAccess.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 namespace {
 
