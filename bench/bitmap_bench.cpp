@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include <QImage>
 #include <QString>
 
 #include "Failure.h"
+#include "PeakMemory.h"
 #include "Pictures.h"
 
 namespace {
@@ -49,12 +49,6 @@ QString WriteFile(const std::string& name, const std::string& bytes) {
     return QString::fromStdString(path.string());
 }
 
-long PeakKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 void Read(benchmark::State& state, const QString& path) {
     for (auto _ : state) {
         try {
@@ -62,7 +56,7 @@ void Read(benchmark::State& state, const QString& path) {
         } catch (const Routines::Failure&) {
         }
     }
-    state.counters["max_rss_kib"] = static_cast<double>(PeakKiB());
+    state.counters["max_rss_kib"] = static_cast<double>(Bench::PeakKiB());
     fs::remove(path.toStdString());
 }
 

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +18,7 @@
 #include <QString>
 
 #include "Failure.h"
+#include "PeakMemory.h"
 #include "Pictures.h"
 
 namespace {
@@ -27,12 +27,6 @@ namespace fs = std::filesystem;
 
 constexpr double TargetMilliseconds = 100;
 constexpr double TargetMebibytes = 64;
-
-long PeakKibibytes() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 struct Figures {
     double milliseconds = 0;
@@ -48,7 +42,7 @@ Figures Measure(const QString& path, const QString& warmUp) {
     } catch (const Routines::Failure&) {
     }
     Figures figures;
-    const long before = PeakKibibytes();
+    const long before = Bench::PeakKiB();
     const auto start = std::chrono::steady_clock::now();
     try {
         const QImage picture = Pictures::ReadPicture(path);
@@ -59,7 +53,7 @@ Figures Measure(const QString& path, const QString& warmUp) {
     }
     figures.milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    figures.mebibytes = static_cast<double>(PeakKibibytes() - before) / 1024;
+    figures.mebibytes = static_cast<double>(Bench::PeakKiB() - before) / 1024;
     return figures;
 }
 

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
 
+#include "PeakMemory.h"
 #include "Routines.h"
 
 namespace {
@@ -45,12 +45,6 @@ std::string MakeFile(const std::string& name, std::uintmax_t length) {
     return path.string();
 }
 
-long PeakKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 // LoadBitFile: reads a 576-byte file, refuses a 4 GiB one by its length.
 void BM_LoadBitFile(benchmark::State& state) {
     CountingBoxes boxes;
@@ -71,7 +65,7 @@ void BM_LoadBitFile(benchmark::State& state) {
     const bool boxesRight = boxes.shown == (valid ? 0 : static_cast<long>(state.iterations()));
     if (!state.error_occurred() && (readRight != valid || !boxesRight))
         Fail(state, "LoadBitFile read the wrong bytes or showed the wrong boxes");
-    state.counters["max_rss_kib"] = static_cast<double>(PeakKiB());
+    state.counters["max_rss_kib"] = static_cast<double>(Bench::PeakKiB());
     fs::remove(path);
 }
 BENCHMARK(BM_LoadBitFile)->Arg(Routines::BitFileSize)->Arg(FourGiB);
@@ -89,7 +83,7 @@ void BM_LoadNolFile(benchmark::State& state) {
     const bool allSet = std::all_of(Routines::NokiaHex.begin(), Routines::NokiaHex.end(),
                                     [](const std::string& pair) { return pair == "31"; });
     if (!state.error_occurred() && !allSet) Fail(state, "LoadNolFile read the wrong pixel bytes");
-    state.counters["max_rss_kib"] = static_cast<double>(PeakKiB());
+    state.counters["max_rss_kib"] = static_cast<double>(Bench::PeakKiB());
     fs::remove(path);
 }
 BENCHMARK(BM_LoadNolFile)->Arg(Routines::NolFileSize)->Arg(FourGiB);

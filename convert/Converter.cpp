@@ -23,6 +23,7 @@
 #include "MessageBoxes.h"
 #include "Names.h"
 #include "PictureRules.h"
+#include "Words.h"
 
 namespace Convert {
 
@@ -48,9 +49,9 @@ public:
             for (char& c : line) {
                 if (c == '\r') c = ' ';
             }
-            if (text == "Invalid Data") {
+            if (text == Routines::InvalidLogoDataBox.text) {
                 line = std::to_string(count) + (count == 1 ? " invalid pixel byte" : " invalid pixel bytes") +
-                       " dropped (Invalid Data)";
+                       " dropped (" + Routines::InvalidLogoDataBox.text + ")";
             } else if (count > 1) {
                 line += " (" + std::to_string(count) + " times)";
             }

@@ -9,13 +9,14 @@
 #include "FileAccess.h"
 #include "MessageBoxes.h"
 #include "Routines.h"
+#include "Words.h"
 
 namespace Routines {
 
 namespace {
 
 Truth RefuseBitFile() {
-    ShowMessageBox("This is not a valid .bit file", "Error in Input file!!!", BoxIcon::Critical);
+    ShowMessageBox(NotABitFileBox);
     return TruthFalse;
 }
 

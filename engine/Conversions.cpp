@@ -12,6 +12,7 @@
 #include "Failure.h"
 #include "MessageBoxes.h"
 #include "Routines.h"
+#include "Words.h"
 
 namespace Routines {
 
@@ -122,7 +123,7 @@ std::optional<char> DigitOfGroup(std::string_view group) {
     return DigitTable[static_cast<std::size_t>(value)].digit;
 }
 
-void ShowInputError() { ShowMessageBox("Error in input", "ERROR!!!", BoxIcon::None); }
+void ShowInputError() { ShowMessageBox(InputErrorBox); }
 
 // Characters from a 1-based position, as many as there are: past the end of
 // the text the piece is shorter or empty.

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <string>
 
+#include "Words.h"
+
 namespace Routines {
 
 namespace {
@@ -114,9 +116,8 @@ Failure PixelOutsideView(int x, int y) {
 }
 
 std::string GenericErrorText(int number, const std::string& description) {
-    return "Error Number: " + std::to_string(number) + " Occured." + "\r" +
-           "This number and the following description" + "\r" + "should be send to the developer" + "\r\r" +
-           description;
+    return GenericErrorNumberLead + std::to_string(number) + GenericErrorNumberEnd + "\r" +
+           GenericErrorSecondLine + "\r" + GenericErrorThirdLine + "\r\r" + description;
 }
 
 }  // namespace Routines

@@ -66,6 +66,4 @@ Failure PixelOutsideView(int x, int y);
 // lines, an empty line and the description, joined by lone carriage returns.
 std::string GenericErrorText(int number, const std::string& description);
 
-inline constexpr const char* GenericErrorTitle = "An Error Occured";
-
 }  // namespace Routines

@@ -11,6 +11,7 @@
 #include "FileAccess.h"
 #include "MessageBoxes.h"
 #include "Routines.h"
+#include "Words.h"
 
 namespace Routines {
 
@@ -46,7 +47,7 @@ void NokiaHexToBits() {
             bits[kept++] = pair[1];
         } else {
             // The byte is dropped, so the pixels after it move one place up.
-            ShowMessageBox("Invalid Data", "ERROR!!!", BoxIcon::Critical);
+            ShowMessageBox(InvalidLogoDataBox);
         }
     }
     bits.resize(kept);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Failure.h"
+#include "Words.h"
 
 namespace {
 

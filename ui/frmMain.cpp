@@ -13,6 +13,7 @@
 #include "Pictures.h"
 #include "ProgramIcon.h"
 #include "Routines.h"
+#include "Words.h"
 #include "frmSplash.h"
 
 namespace {
@@ -131,7 +132,8 @@ void frmMain::OpenBit(const QString& path) {
 
 void frmMain::SaveBit(const QString& path) {
     if (Routines::SaveBitFile(EnginePath(path), *picMain) != Routines::TruthTrue) {
-        boxes_.Show("Error writing to file" + path.toStdString(), "Error!!!", Routines::BoxIcon::Critical);
+        boxes_.Show(Routines::WriteErrorText + path.toStdString(), Routines::WriteErrorTitle,
+                    Routines::BoxIcon::Critical);
     }
 }
 

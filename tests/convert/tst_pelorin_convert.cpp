@@ -13,7 +13,7 @@
 
 #include "ConverterProcess.h"
 #include "PictureToScreen.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 using IsSet = std::function<bool(int, int)>;
 Q_DECLARE_METATYPE(IsSet)

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "ConverterProcess.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <QPushButton>
 
 #include "ConverterProcess.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "Routines.h"
 
 namespace pelorin_test {

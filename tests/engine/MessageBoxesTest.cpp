@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "MessageBoxes.h"
 
 namespace pelorin_test {

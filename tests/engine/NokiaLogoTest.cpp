@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "Routines.h"
 
 namespace pelorin_test {

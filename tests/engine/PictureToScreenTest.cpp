@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "PictureToScreen.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"

@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "FileAccess.h"
 #include "Routines.h"
 

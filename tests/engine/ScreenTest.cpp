@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "Fakes.h"
+#include "EngineFakes.h"
 #include "Routines.h"
 
 namespace pelorin_test {

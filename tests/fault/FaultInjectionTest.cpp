@@ -22,25 +22,16 @@
 
 #include "FaultShim.h"
 #include "FileAccess.h"
+#include "Files.h"
 #include "Pictures.h"
 #include "Routines.h"
 
 namespace {
 
+using pelorin_test::Bytes;
+using pelorin_test::Names;
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 using Routines::FailureCode;
-
-Bytes ReadAll(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    return names;
-}
 
 // A view whose top-left pixel is set, for Save Bit.
 struct TopLeftView : Routines::ImageView {
@@ -144,7 +135,7 @@ protected:
         folder_ = name;
         target_ = folder_ / "picture";
         std::ofstream(target_, std::ios::binary) << std::string(1000, '\xEE');
-        earlier_ = ReadAll(target_);
+        earlier_ = pelorin_test::ReadBytes(target_);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -194,11 +185,11 @@ TEST_P(FaultInjectionTest, KeepsTheEarlierFileLeavesNoTemporaryFileAndReportsThe
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
     if (fault.expectedNumber == Succeeds) {
         EXPECT_TRUE(saved);
-        EXPECT_EQ(ReadAll(target_), save.content());
+        EXPECT_EQ(pelorin_test::ReadBytes(target_), save.content());
         return;
     }
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadAll(target_), earlier_);
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), earlier_);
     if (save.name != std::string("SaveBit")) {
         EXPECT_EQ(number, fault.expectedNumber);
     }
@@ -224,7 +215,7 @@ TEST_P(KilledSaveTest, LeavesTheTargetIntactAndNoLitter) {
     if (!UnnamedFiles())
         GTEST_SKIP() << "no unnamed files on " << folder_ << ": a killed save leaves its temporary file";
     ASSERT_NO_FATAL_FAILURE(SaveKilledBy(save, fault));
-    EXPECT_EQ(ReadAll(target_), earlier_);
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), earlier_);
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
 }
 
@@ -248,12 +239,12 @@ class KilledThenSavedAgainTest : public FaultInjectionTest {};
 TEST_P(KilledThenSavedAgainTest, TheNextSaveRemovesTheLitter) {
     const auto& [save, fault] = GetParam();
     ASSERT_NO_FATAL_FAILURE(SaveKilledBy(save, fault));
-    EXPECT_EQ(ReadAll(target_), earlier_);
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), earlier_);
     ASSERT_EQ(Names(folder_).size(), 2u) << "the killed save left no temporary file to clear";
 
     int number = 0;
     ASSERT_TRUE(save.run(target_, number)) << number;
-    EXPECT_EQ(ReadAll(target_), save.content());
+    EXPECT_EQ(pelorin_test::ReadBytes(target_), save.content());
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"picture"});
 }
 

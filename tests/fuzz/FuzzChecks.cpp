@@ -15,6 +15,7 @@
 #include <QImage>
 
 #include "FileAccess.h"
+#include "Files.h"
 #include "Formats.h"
 #include "Pictures.h"
 #include "Routines.h"
@@ -79,11 +80,6 @@ fs::path WriteInput(const std::string& name, const std::uint8_t* data, std::size
     return path;
 }
 
-Bytes ReadAll(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
 // Installs recording boxes for the length of one check.
 struct BoxScope {
     CountingBoxes boxes;
@@ -121,7 +117,8 @@ void CheckBitFile(const std::uint8_t* data, std::size_t size) {
     Routines::DrawScreen(view);
     const fs::path saved = WorkFolder() / "saved.bit";
     Require(Routines::SaveBitFile(saved, view) == Routines::TruthTrue, "saving failed");
-    Require(ReadAll(saved) == Bytes(data, data + size), "the saved file differs from the loaded one");
+    Require(pelorin_test::ReadBytes(saved) == Bytes(data, data + size),
+            "the saved file differs from the loaded one");
     Require(scope.boxes.texts.empty(), "a box was shown for a valid file");
 }
 

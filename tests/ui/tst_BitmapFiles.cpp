@@ -9,7 +9,7 @@
 #include "Failure.h"
 #include "FileAccess.h"
 #include "Pictures.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "PictureView.h"
 #include "ProgramIcon.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 #include "frmSplash.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "Failure.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "Failure.h"
 #include "PictureView.h"
+#include "QtTestSupport.h"
 #include "Routines.h"
-#include "TestSupport.h"
 
 namespace {
 

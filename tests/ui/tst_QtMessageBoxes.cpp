@@ -2,7 +2,7 @@
 #include <QMessageBox>
 
 #include "QtMessageBoxes.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 class QtMessageBoxesTest : public QObject {
     Q_OBJECT

@@ -14,7 +14,7 @@
 #include "Failure.h"
 #include "PictureView.h"
 #include "ProgramIcon.h"
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 using Mode = FileDialogBackend::Mode;
 Q_DECLARE_METATYPE(std::exception_ptr)

@@ -2,7 +2,7 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 #include "frmSplash.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Test doubles for the engine's view and message boxes, and helpers for the
-// files each test builds in a folder of its own.
+// Test doubles for the engine's view and message boxes, and the fixture that
+// gives each engine test known buffers and a folder of its own.
 
 #include <algorithm>
 #include <array>
@@ -18,12 +18,11 @@
 #include <utility>
 #include <vector>
 
+#include "Files.h"
 #include "Routines.h"
 
 namespace pelorin_test {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 using Pixel = std::pair<int, int>;  // (x, y)
 
 // An in-memory 96 x 48 image view; a cleared view shows its background colour.
@@ -77,25 +76,6 @@ inline const ShownBox InputErrorBox{"Error in input", "ERROR!!!", Routines::BoxI
 inline const ShownBox NotBitFileBox{"This is not a valid .bit file", "Error in Input file!!!",
                                     Routines::BoxIcon::Critical};
 inline const ShownBox InvalidDataBox{"Invalid Data", "ERROR!!!", Routines::BoxIcon::Critical};
-
-inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-    stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!stream) throw std::runtime_error("cannot write test file " + path.string());
-}
-
-inline Bytes ReadBytes(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-// The names of everything in a folder, sorted.
-inline std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The call must raise a Failure with this code whose description contains each of the texts.
 template <typename Call>

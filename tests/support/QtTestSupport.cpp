@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "QtTestSupport.h"
 
 #include <QFile>
 #include <QPointer>
