@@ -430,6 +430,61 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System), before);
     }
 
+    // A picture cut short fails with what was wrong and writes nothing;
+    // --partial converts what was decoded, with a warning.
+    void cutShortPictures_data() {
+        QTest::addColumn<QByteArray>("whole");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::addColumn<bool>("partialConverts");
+        const QImage photo = Grey({200, 120}, [](int x, int y) { return (x * 3 + y * 5) % 256; });
+        QByteArray progressive;
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        writer.write(photo);
+        QTest::newRow("jpeg") << Encoded(photo, "jpeg") << QByteArray("JPEG") << true;
+        QTest::newRow("progressive jpeg") << progressive << QByteArray("JPEG") << true;
+        QTest::newRow("gif") << GifFile(Picture({90, 40},
+                                                [](int x, int y) {
+                                                    return x < 45 ? qRgb(255, 255, 255)
+                                                                  : qRgb(x / 10 * 25, y / 10 * 60, 0);
+                                                }))
+                             << QByteArray("trailer") << true;
+        QTest::newRow("xbm") << Encoded(photo.convertToFormat(QImage::Format_Mono), "xbm")
+                             << QByteArray("closing brace") << true;
+        // Qt's PNG reader gives nothing of a PNG cut short: refused either way.
+        QTest::newRow("png") << Encoded(photo, "png") << QByteArray("more than the file holds") << false;
+    }
+
+    void cutShortPictures() {
+        QFETCH(QByteArray, whole);
+        QFETCH(QByteArray, reason);
+        QFETCH(bool, partialConverts);
+        const QString name = QStringLiteral("cut.%1").arg(QTest::currentDataTag()).replace(' ', '_');
+        WriteBytes(Path(name), whole.left(whole.size() / 2));
+        QFile::remove(Path("cut.bit"));
+
+        const ConverterRun refused = RunConverter(dir_.path(), {name, "-o", "cut.bit"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(name.toUtf8()) && refused.err.contains(reason),
+                 refused.err.constData());
+        QVERIFY(!QFile::exists(Path("cut.bit")));
+
+        const ConverterRun partial = RunConverter(dir_.path(), {name, "--partial", "-o", "cut.bit"});
+        QCOMPARE(partial.exitCode, partialConverts ? 0 : 1);
+        QCOMPARE(QFile::exists(Path("cut.bit")), partialConverts);
+        if (partialConverts)
+            QVERIFY2(partial.err.contains("warning: converted as far as it was decoded"),
+                     partial.err.constData());
+
+        // The whole picture converts without a word.
+        WriteBytes(Path(name), whole);
+        const ConverterRun run = RunConverter(dir_.path(), {name, "-o", "cut.bit"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+    }
+
     void undecodableNamesAreShownEscaped() {
         QProcess shell;
         shell.setWorkingDirectory(dir_.path());

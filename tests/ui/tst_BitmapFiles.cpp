@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 
 #include "Failure.h"
 #include "FileAccess.h"
@@ -170,6 +172,41 @@ private slots:
         const QString description = QString::fromStdString(failure->Description());
         QVERIFY2(description.contains(path + "\": ") && !description.endsWith(QStringLiteral(": ")),
                  qPrintable(description));
+    }
+
+    // Open BMP refuses a JPEG or XBM cut short as the unreadable picture it
+    // is; a reader that accepts damage gets what was decoded and the reason.
+    void cutShortPicturesAreRefused_data() {
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("jpeg") << QByteArray("jpeg");
+        QTest::newRow("xbm") << QByteArray("xbm");
+    }
+
+    void cutShortPicturesAreRefused() {
+        QFETCH(QByteArray, format);
+        QImage picture(240, 160, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y * 3 % 256, (x ^ y) % 256));
+        QByteArray whole;
+        QBuffer buffer(&whole);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(QImageWriter(&buffer, format)
+                    .write(format == "xbm" ? picture.convertToFormat(QImage::Format_Mono) : picture));
+        const QString path = dir_.filePath(QStringLiteral("cut.") + QString::fromLatin1(format));
+        WriteBytes(path, whole);
+        QString damage;
+        QVERIFY(!Pictures::ReadPicture(path, Pictures::Size::Whole, &damage).isNull());
+        QCOMPARE(damage, QString());
+
+        WriteBytes(path, whole.left(whole.size() / 2));
+        const auto failure = ReadFailure(path);
+        QVERIFY(failure);
+        QCOMPARE(failure->Code(), Routines::FailureCode::InvalidPicture);
+        QVERIFY2(QString::fromStdString(failure->Description()).contains(QStringLiteral("cut short")),
+                 failure->Description().c_str());
+        QVERIFY(!Pictures::ReadPicture(path, Pictures::Size::Whole, &damage).isNull());
+        QVERIFY(!damage.isEmpty());
     }
 
     void bitmapCutShortIsRefused_data() {
