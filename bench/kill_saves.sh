@@ -53,7 +53,7 @@ run_case() {
     done
     # The next save into the folder clears what the killed one left.
     "$convert" "$dir/a/screen.bit" --to "$format" -o "$dir/out/in1.$format"
-    left=$((left + $(find "$dir/out" -name '.*.tmp' | wc -l)))
+    left=$((left + $(find "$dir/out" -name '.*' -type f | wc -l)))
   done
   printf '%-10s %-5s %6d kills landed %8d damaged %8d missing %8d temporary files left\n' \
     "$(df --output=fstype "$dir" | tail -1)" "$format" "$killed" "$damaged" "$missing" "$left"
