@@ -211,9 +211,6 @@ QString ReadScreenOptions(const QCommandLineParser& parser, Request& request) {
         const int height = sides.size() == 2 ? sides[1].toInt(&high) : 0;
         if (!wide || !high || !Routines::MonoPicture::Clear(width, height))
             return QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 1024");
-        if (!request.conversion.fromLayout &&
-            (width != Routines::ScreenWidth || height != Routines::ScreenHeight))
-            return QStringLiteral("--size other than 96x48 needs --from-layout");
         request.conversion.width = width;
         request.conversion.height = height;
     }
@@ -378,7 +375,11 @@ const std::vector<OptionDeclaration>& DeclaredOptions() {
          "NAME",
          "read every input as raw bytes in this layout, --size large",
          Section::Pictures},
-        {{"size"}, "WxH", "the raw inputs' size, 1x1 to 1024x1024 (default 96x48)", Section::Pictures},
+        {{"size"},
+         "WxH",
+         "the screen's size, 1x1 to 1024x1024 (default 96x48): pictures are fitted and placed on it, raw "
+         "inputs read at it",
+         Section::Pictures},
         {{"h", "help"}, {}, "show this help", Section::Program},
         {{"version"}, {}, "show the version", Section::Program},
     };

@@ -39,29 +39,32 @@ Pictures::Size PictureSize(const ConversionOptions& options) {
                                                                      : Pictures::Size::MayShrink;
 }
 
-// The picture by the engine's picture rules. One drawn as it is needs only its
-// part inside the screen: cropping first keeps a large picture from being
-// converted whole.
-Routines::PictureOutcome DrawQtPicture(Routines::ImageView& view, const QImage& picture,
-                                       const ConversionOptions& options) {
-    const bool fitted = Routines::IsFitted(picture.width(), picture.height(), options.picture.placement);
+// The picture by the engine's picture rules at the asked size, inverted,
+// rotated and flipped. One drawn as it is needs only its part inside the
+// screen: cropping first keeps a large picture from being converted whole.
+Routines::MonoPicture ConvertQtPicture(const QImage& picture, const ConversionOptions& options,
+                                       Routines::PictureOutcome* outcome) {
+    const bool fitted = Routines::IsFitted(picture.width(), picture.height(), options.picture.placement,
+                                           options.width, options.height);
     const QImage placed =
         fitted ? picture
-               : picture.copy(
-                     QRect(0, 0, Routines::ScreenWidth, Routines::ScreenHeight).intersected(picture.rect()));
-    return Routines::DrawPicture(view, Pictures::RgbaPixels(placed), options.picture);
+               : picture.copy(QRect(0, 0, options.width, options.height).intersected(picture.rect()));
+    Routines::MonoPicture mono = Routines::PictureToMono(Pictures::RgbaPixels(placed), options.picture,
+                                                         options.width, options.height, outcome);
+    if (options.invert) mono = Routines::Inverted(mono);
+    return Transformed(std::move(mono), options);
 }
 
-ScreenBytes Finish(Routines::ScreenCanvas& canvas, const ConversionOptions& options) {
-    if (options.invert) Routines::InvertScreen(canvas);
-    Routines::SampleScreen(canvas);
-    Routines::ScreenBitsToBytes();
-    return Routines::BitBytes;
-}
-
-// The engine's .bit and logo routines on a file, as the window's Open Bit and Open Nokia run them.
-std::optional<ScreenBytes> ConvertWithEngine(const std::string& path, InputKind kind,
-                                             const ConversionOptions& options) {
+// The engine's .bit and logo routines on a file, as the window's Open Bit and
+// Open Nokia run them. Their screen is the Lyra's: another size is refused
+// rather than guessed at.
+std::optional<Routines::MonoPicture> ConvertWithEngine(const std::string& path, InputKind kind,
+                                                       const ConversionOptions& options) {
+    if (options.width != Routines::ScreenWidth || options.height != Routines::ScreenHeight) {
+        throw InputFailure{static_cast<int>(Routines::FailureCode::InvalidArgument),
+                           "a screen or logo file is 96 x 48; --size " + std::to_string(options.width) + "x" +
+                               std::to_string(options.height) + " applies to pictures only"};
+    }
     Routines::ScreenCanvas canvas;
     if (kind == InputKind::Bit) {
         if (Routines::LoadBitFile(path) != Routines::TruthTrue) return std::nullopt;
@@ -74,7 +77,12 @@ std::optional<ScreenBytes> ConvertWithEngine(const std::string& path, InputKind 
         Routines::NokiaHexToBits();
         Routines::DrawNokiaLogo(canvas);
     }
-    return Finish(canvas, options);
+    if (options.invert) Routines::InvertScreen(canvas);
+    Routines::SampleScreen(canvas);
+    Routines::ScreenBitsToBytes();
+    return Transformed(*Routines::Unpack(Routines::BitBytes, Routines::ByteLayout::BandsLsbTop,
+                                         Routines::ScreenWidth, Routines::ScreenHeight),
+                       options);
 }
 
 // Pixel (x, y) is bit y mod 8 of the byte for column x in band y div 8.
@@ -126,32 +134,25 @@ InputKind KindOfBytes(const QByteArray& bytes) {
     }
 }
 
-std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
-                                       PictureNotes* notes) {
+std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind kind,
+                                                 const ConversionOptions& options, PictureNotes* notes) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
-    Routines::ScreenCanvas canvas;
     QString damage;
-    const Routines::PictureOutcome drawn =
-        DrawQtPicture(canvas,
-                      Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
-                                            options.partial ? &damage : nullptr),
-                      options);
-    if (notes) *notes = {drawn, damage};
-    return Finish(canvas, options);
+    const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
+                                                 options.partial ? &damage : nullptr);
+    if (notes) notes->damage = damage;
+    return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
 }
 
-std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options, PictureNotes* notes) {
+std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const QString& name,
+                                                  const ConversionOptions& options, PictureNotes* notes) {
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
-        Routines::ScreenCanvas canvas;
         QString damage;
-        const Routines::PictureOutcome drawn = DrawQtPicture(
-            canvas,
-            Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr),
-            options);
-        if (notes) *notes = {drawn, damage};
-        return Finish(canvas, options);
+        const QImage picture =
+            Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);
+        if (notes) notes->damage = damage;
+        return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
     }
     // The engine reads files: the bytes go to a private one, and failures
     // name the input instead of it.
@@ -207,9 +208,7 @@ QString Extension(OutputFormat format) {
     return {};
 }
 
-Routines::MonoPicture Transformed(const ScreenBytes& screen, const ConversionOptions& options) {
-    Routines::MonoPicture picture = *Routines::Unpack(screen, Routines::ByteLayout::BandsLsbTop,
-                                                      Routines::ScreenWidth, Routines::ScreenHeight);
+Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options) {
     if (options.rotate != 0) picture = *Routines::Rotated(picture, options.rotate);
     if (options.flipHorizontal) picture = Routines::Flipped(picture, *options.flipHorizontal);
     return picture;
@@ -230,9 +229,7 @@ Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
                 std::string(Routines::LayoutName(layout)) + " takes " + std::to_string(expected)};
     }
     if (options.invert) picture = Routines::Inverted(*picture);
-    if (options.rotate != 0) picture = *Routines::Rotated(*picture, options.rotate);
-    if (options.flipHorizontal) picture = Routines::Flipped(*picture, *options.flipHorizontal);
-    return *picture;
+    return Transformed(*std::move(picture), options);
 }
 
 QByteArray Encode(const Routines::MonoPicture& mono, OutputFormat format, const OutputOptions& options) {

@@ -66,8 +66,6 @@ InputKind KindOfFile(const QString& path);
 // its format, else a .bit file.
 InputKind KindOfBytes(const QByteArray& bytes);
 
-// The screen made from the file, or nothing when the engine refused it (it
-// has then shown its box). Failures are raised as Routines::Failure.
 // What converting a picture found, for the lines on standard error: how the
 // drawing went (a result that lost the picture gets a hint) and, when damaged
 // pictures are accepted, what was wrong with it.
@@ -76,20 +74,26 @@ struct PictureNotes {
     QString damage;
 };
 
-// A picture's notes go to `notes` when given.
-std::optional<ScreenBytes> ConvertFile(const QString& path, InputKind kind, const ConversionOptions& options,
-                                       PictureNotes* notes = nullptr);
+// The screen made from the file at the options' size, inverted, rotated and
+// flipped, or nothing when the engine refused it (it has then shown its box).
+// Failures are raised as Routines::Failure; a .bit file or a logo asked for at
+// a size other than 96 x 48 as InputFailure. A picture's notes go to `notes`
+// when given.
+std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind kind,
+                                                 const ConversionOptions& options,
+                                                 PictureNotes* notes = nullptr);
 // The same for bytes read from standard input, called name in failures.
-std::optional<ScreenBytes> ConvertBytes(const QByteArray& bytes, const QString& name,
-                                        const ConversionOptions& options, PictureNotes* notes = nullptr);
+std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const QString& name,
+                                                  const ConversionOptions& options,
+                                                  PictureNotes* notes = nullptr);
 
 std::optional<OutputFormat> FormatNamed(const QString& word);
 // By the name's ending, in any case.
 std::optional<OutputFormat> FormatOfPath(const QString& path);
 QString Extension(OutputFormat format);
 
-// The screen as a one-bit picture, rotated and flipped as the options ask.
-Routines::MonoPicture Transformed(const ScreenBytes& screen, const ConversionOptions& options);
+// The picture rotated and flipped as the options ask.
+Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options);
 // Raw bytes read in the options' layout and size, inverted, rotated and
 // flipped as they ask; failures are raised as InputFailure.
 Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,

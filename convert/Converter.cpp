@@ -128,10 +128,9 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
                 input == StandardStream ? ReadStandardInput() : ReadRawFile(input, limit);
             picture = RawPicture(bytes, input, request.conversion);
         } else {
-            const std::optional<ScreenBytes> screen =
-                input == StandardStream ? ConvertBytes(ReadStandardInput(), input, request.conversion, &drawn)
-                                        : ConvertFile(input, KindOfFile(input), request.conversion, &drawn);
-            if (screen) picture = Transformed(*screen, request.conversion);
+            picture = input == StandardStream
+                          ? ConvertBytes(ReadStandardInput(), input, request.conversion, &drawn)
+                          : ConvertFile(input, KindOfFile(input), request.conversion, &drawn);
         }
         const std::vector<std::string> notes = boxes.TakeLines();
         if (!picture) {

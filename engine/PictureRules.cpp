@@ -4,9 +4,12 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "Failure.h"
 #include "Resample.h"
 
 namespace Routines {
@@ -50,41 +53,34 @@ int ToneCount(const GreyPicture& grey) {
     return static_cast<int>(std::count(seen.begin(), seen.end(), true));
 }
 
-}  // namespace
-
-bool IsFitted(int width, int height, Placement placement) {
-    switch (placement) {
-        case Placement::Fitted:
-            return true;
-        case Placement::TopLeft:
-            return false;
-        case Placement::AsDrawnOrFitted:
-            break;
-    }
-    return width > ScreenWidth || height > ScreenHeight;
-}
-
-bool UsesColourRule(int width, int height, const PictureRules& rules) {
-    return !IsFitted(width, height, rules.placement) && !rules.threshold && !rules.dithering && !rules.tone;
-}
-
-PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const PictureRules& rules) {
-    const bool fitted = IsFitted(picture.width, picture.height, rules.placement);
-    const ScreenRect where = fitted ? FitRectangle(picture.width, picture.height)
-                                    : ScreenRect{0, 0, std::min(picture.width, ScreenWidth),
-                                                 std::min(picture.height, ScreenHeight)};
-    const bool colourRule = UsesColourRule(picture.width, picture.height, rules);
-    GreyPicture grey = GreyOf(picture, where, fitted, colourRule ? White : rules.background);
-
-    PictureOutcome outcome;
-    outcome.tones = ToneCount(grey);
+// Where the picture lands on a screen of the given size and which of that
+// rectangle's pixels are set, row by row.
+struct PlacedPixels {
+    ScreenRect where;
     std::vector<bool> set;
+    PictureOutcome outcome;
+};
+
+PlacedPixels Place(const RgbaPicture& picture, const PictureRules& rules, int screenWidth, int screenHeight) {
+    const bool fitted = IsFitted(picture.width, picture.height, rules.placement, screenWidth, screenHeight);
+    PlacedPixels placed;
+    placed.where = fitted ? FitRectangle(picture.width, picture.height, screenWidth, screenHeight)
+                          : ScreenRect{0, 0, std::min(picture.width, screenWidth),
+                                       std::min(picture.height, screenHeight)};
+    const ScreenRect& where = placed.where;
+    const bool colourRule = UsesColourRule(picture.width, picture.height, rules, screenWidth, screenHeight);
+    GreyPicture grey = GreyOf(picture, where, fitted, colourRule ? White : rules.background);
+    placed.outcome.tones = ToneCount(grey);
+    std::vector<bool>& set = placed.set;
     if (colourRule) {
-        DrawPicture(view, picture, 0, 0, ScreenRules{});
-        ScreenPixels pixels;
-        view.ReadScreen(pixels);
-        for (int y = 0; y < where.height; ++y)
-            for (int x = 0; x < where.width; ++x) set.push_back(IsSet(pixels[PixelIndex(x, y)]));
+        set.reserve(static_cast<std::size_t>(where.width) * where.height);
+        for (int y = 0; y < where.height; ++y) {
+            for (int x = 0; x < where.width; ++x) {
+                const std::uint8_t* pixel =
+                    &picture.rgba[4 * (static_cast<std::size_t>(y) * picture.width + x)];
+                set.push_back(IsSet(OnWhite(pixel[0], pixel[1], pixel[2], pixel[3])));
+            }
+        }
     } else {
         ToneOptions none;
         none.autoLevels = false;
@@ -93,17 +89,65 @@ PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const Pi
             rules.dithering.value_or(rules.threshold ? Dithering::None : Dithering::Best);
         set = PictureToPixels(std::move(grey), tone, method,
                               static_cast<float>(rules.threshold.value_or(MidGrey)));
-        ScreenMask mask{};
-        for (int y = 0; y < where.height; ++y)
-            for (int x = 0; x < where.width; ++x)
-                mask[PixelIndex(where.left + x, where.top + y)] =
-                    set[static_cast<std::size_t>(y) * where.width + x];
-        view.Clear();
-        view.SetBlackPixels(mask);
     }
     if (!set.empty())
-        outcome.setShare = static_cast<double>(std::count(set.begin(), set.end(), true)) / set.size();
-    return outcome;
+        placed.outcome.setShare =
+            static_cast<double>(std::count(set.begin(), set.end(), true)) / static_cast<double>(set.size());
+    return placed;
+}
+
+}  // namespace
+
+bool IsFitted(int width, int height, Placement placement, int screenWidth, int screenHeight) {
+    switch (placement) {
+        case Placement::Fitted:
+            return true;
+        case Placement::TopLeft:
+            return false;
+        case Placement::AsDrawnOrFitted:
+            break;
+    }
+    return width > screenWidth || height > screenHeight;
+}
+
+bool UsesColourRule(int width, int height, const PictureRules& rules, int screenWidth, int screenHeight) {
+    return !IsFitted(width, height, rules.placement, screenWidth, screenHeight) && !rules.threshold &&
+           !rules.dithering && !rules.tone;
+}
+
+PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const PictureRules& rules) {
+    const PlacedPixels placed = Place(picture, rules, ScreenWidth, ScreenHeight);
+    if (UsesColourRule(picture.width, picture.height, rules)) {
+        // The window shows the picture's own colours; sampling applies the rule.
+        DrawPicture(view, picture, 0, 0, ScreenRules{});
+        return placed.outcome;
+    }
+    const ScreenRect& where = placed.where;
+    ScreenMask mask{};
+    for (int y = 0; y < where.height; ++y)
+        for (int x = 0; x < where.width; ++x)
+            mask[PixelIndex(where.left + x, where.top + y)] =
+                placed.set[static_cast<std::size_t>(y) * where.width + x];
+    view.Clear();
+    view.SetBlackPixels(mask);
+    return placed.outcome;
+}
+
+MonoPicture PictureToMono(const RgbaPicture& picture, const PictureRules& rules, int width, int height,
+                          PictureOutcome* outcome) {
+    std::optional<MonoPicture> mono = MonoPicture::Clear(width, height);
+    if (!mono) {
+        throw Failure(FailureCode::InvalidArgument,
+                      "screen of " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    const PlacedPixels placed = Place(picture, rules, width, height);
+    const ScreenRect& where = placed.where;
+    for (int y = 0; y < where.height; ++y)
+        for (int x = 0; x < where.width; ++x)
+            mono->Set(where.left + x, where.top + y,
+                      placed.set[static_cast<std::size_t>(y) * where.width + x]);
+    if (outcome) *outcome = placed.outcome;
+    return *std::move(mono);
 }
 
 bool LooksLost(const PictureOutcome& outcome) {

@@ -7,6 +7,7 @@
 
 #include "Halftone.h"
 #include "ImageView.h"
+#include "MonoPicture.h"
 #include "PictureToScreen.h"
 #include "Tone.h"
 
@@ -34,15 +35,18 @@ struct PictureRules {
     Colour background = White;
 };
 
-// Whether a picture of this size is scaled to fit under the placement.
-bool IsFitted(int width, int height, Placement placement);
+// Whether a picture of this size is scaled to fit a screen of screenWidth x
+// screenHeight (the Lyra's by default) under the placement.
+bool IsFitted(int width, int height, Placement placement, int screenWidth = ScreenWidth,
+              int screenHeight = ScreenHeight);
 
 // Whether the window's colour rule decides (only pure white is clear): for a
 // picture drawn as it is, when no threshold, dithering or tone was asked for.
 // Otherwise the picture is made grey, its tone adjusted (auto levels by
 // default when fitted, nothing when drawn as it is) and halftoned (the best
 // method by default, a plain threshold when only a threshold is given).
-bool UsesColourRule(int width, int height, const PictureRules& rules);
+bool UsesColourRule(int width, int height, const PictureRules& rules, int screenWidth = ScreenWidth,
+                    int screenHeight = ScreenHeight);
 
 // What drawing found: how many grey tones the placed picture shows, and what
 // share of its area came out set.
@@ -53,6 +57,12 @@ struct PictureOutcome {
 
 // Clears the view and draws the picture by the rules.
 PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const PictureRules& rules);
+
+// The picture by the same rules on a clear screen of width x height (each 1 ..
+// MonoPicture::MaxSide; another size raises a Failure). What drawing found
+// goes to outcome when given.
+MonoPicture PictureToMono(const RgbaPicture& picture, const PictureRules& rules, int width, int height,
+                          PictureOutcome* outcome = nullptr);
 
 // A result nearly all set or all clear from a picture of many tones: the
 // picture is lost, and the user should hear what would help.

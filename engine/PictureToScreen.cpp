@@ -28,21 +28,21 @@ int BayerValue(int x, int y) {
 
 }  // namespace
 
-ScreenRect FitRectangle(int width, int height) {
-    if (width <= 0 || height <= 0) return {};
+ScreenRect FitRectangle(int width, int height, int screenWidth, int screenHeight) {
+    if (width <= 0 || height <= 0 || screenWidth <= 0 || screenHeight <= 0) return {};
     ScreenRect fit;
-    // Compared in whole numbers: wider than the screen's 2:1 fills its width.
-    if (static_cast<long long>(width) * ScreenHeight >= static_cast<long long>(height) * ScreenWidth) {
-        fit.width = ScreenWidth;
-        fit.height = static_cast<int>((2LL * height * ScreenWidth + width) / (2LL * width));
+    // Compared in whole numbers: a picture wider than the screen's proportions fills its width.
+    if (static_cast<long long>(width) * screenHeight >= static_cast<long long>(height) * screenWidth) {
+        fit.width = screenWidth;
+        fit.height = static_cast<int>((2LL * height * screenWidth + width) / (2LL * width));
     } else {
-        fit.height = ScreenHeight;
-        fit.width = static_cast<int>((2LL * width * ScreenHeight + height) / (2LL * height));
+        fit.height = screenHeight;
+        fit.width = static_cast<int>((2LL * width * screenHeight + height) / (2LL * height));
     }
-    fit.width = std::clamp(fit.width, 1, ScreenWidth);
-    fit.height = std::clamp(fit.height, 1, ScreenHeight);
-    fit.left = (ScreenWidth - fit.width) / 2;
-    fit.top = (ScreenHeight - fit.height) / 2;
+    fit.width = std::clamp(fit.width, 1, screenWidth);
+    fit.height = std::clamp(fit.height, 1, screenHeight);
+    fit.left = (screenWidth - fit.width) / 2;
+    fit.top = (screenHeight - fit.height) / 2;
     return fit;
 }
 

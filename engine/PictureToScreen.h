@@ -29,10 +29,11 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
-// Where a picture of this size goes when scaled to fit the screen: the
-// largest size with the picture's aspect ratio (at least one pixel each way),
-// centred.
-ScreenRect FitRectangle(int width, int height);
+// Where a picture of this size goes when scaled to fit a screen of
+// screenWidth x screenHeight (the Lyra's by default): the largest size with
+// the picture's aspect ratio (at least one pixel each way), centred.
+ScreenRect FitRectangle(int width, int height, int screenWidth = ScreenWidth,
+                        int screenHeight = ScreenHeight);
 
 // The colour a pixel shows when laid on white: transparency lets white through.
 Colour OnWhite(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);

@@ -87,6 +87,58 @@ private slots:
         QCOMPARE(ReadBytes(Path("out.bit")), cleared);
     }
 
+    // A black picture on a screen of another size: the set pixels are exactly
+    // the rectangle it lands on, worked out here by hand.
+    void picturesAtOtherSizes_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QRect>("expected");
+        const QStringList fit{"--fit", "--threshold", "128"};
+        QTest::newRow("fit same proportions") << QSize(200, 100) << "128x64" << fit << QRect(0, 0, 128, 64);
+        QTest::newRow("fit taller, odd screen") << QSize(30, 60) << "100x37" << fit << QRect(40, 0, 19, 37);
+        QTest::newRow("fit wider, tiny screen") << QSize(50, 10) << "13x21" << fit << QRect(0, 9, 13, 3);
+        QTest::newRow("exact clips right")
+            << QSize(150, 20) << "100x37" << QStringList{"--exact"} << QRect(0, 0, 100, 20);
+        QTest::newRow("exact clips both")
+            << QSize(7, 9) << "5x3" << QStringList{"--exact"} << QRect(0, 0, 5, 3);
+        QTest::newRow("small one as drawn")
+            << QSize(10, 10) << "33x17" << QStringList{} << QRect(0, 0, 10, 10);
+        QTest::newRow("larger one fitted")
+            << QSize(66, 17) << "33x17" << QStringList{"--threshold", "128"} << QRect(0, 4, 33, 9);
+    }
+
+    void picturesAtOtherSizes() {
+        QFETCH(QSize, picture);
+        QFETCH(QString, size);
+        QFETCH(QStringList, options);
+        QFETCH(QRect, expected);
+        QImage black(picture, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        QVERIFY(black.save(dir_.filePath("black.png")));
+        QCOMPARE(
+            RunConverter(dir_.path(), QStringList{"black.png", "--size", size, "-o", "out.png"} + options)
+                .exitCode,
+            0);
+        const QImage out(dir_.filePath("out.png"));
+        const QStringList sides = size.split(QLatin1Char('x'));
+        QCOMPARE(out.size(), QSize(sides[0].toInt(), sides[1].toInt()));
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x)
+                QVERIFY2((out.pixel(x, y) == qRgb(0, 0, 0)) == expected.contains(x, y),
+                         qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+    }
+
+    void screenFilesRefuseOtherSizes() {
+        QFile bit(dir_.filePath("in.bit"));
+        QVERIFY(bit.open(QIODevice::WriteOnly));
+        bit.write(QByteArray(576, '\0'));
+        bit.close();
+        const ConverterRun run = RunConverter(dir_.path(), {"in.bit", "--size", "128x64", "-o", "out.h"});
+        QVERIFY(run.exitCode != 0);
+        QVERIFY(run.err.contains("applies to pictures only"));
+    }
+
     void rawInputOfTheWrongLengthIsRefused() {
         WriteBytes(Path("short.raw"), QByteArray(15, '\0'));
         const ConverterRun run = RunConverter(dir_.path(), {"short.raw", "--from-layout", "rows-msb-first",

@@ -230,3 +230,20 @@ TEST(DrawPictureTest, ThresholdAndInvertDrawInBlackAndWhite) {
 
 }  // namespace
 }  // namespace pelorin_test
+
+// Other screens: {picture width, height, screen width, height} and where it lands.
+class FitRectangleOnScreenTest
+    : public ::testing::TestWithParam<std::tuple<int, int, int, int, Routines::ScreenRect>> {};
+
+TEST_P(FitRectangleOnScreenTest, KeepsTheAspectRatioAndCentres) {
+    const auto& [width, height, screenWidth, screenHeight, expected] = GetParam();
+    EXPECT_EQ(Routines::FitRectangle(width, height, screenWidth, screenHeight), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, FitRectangleOnScreenTest,
+    ::testing::Values(std::tuple{640, 480, 128, 64, Routines::ScreenRect{21, 0, 85, 64}},  // 85.33 wide
+                      std::tuple{10, 100, 84, 48, Routines::ScreenRect{39, 0, 5, 48}},     // 4.8 rounds to 5
+                      std::tuple{300, 7, 1, 1, Routines::ScreenRect{0, 0, 1, 1}},          // one pixel
+                      std::tuple{96, 48, 96, 68, Routines::ScreenRect{0, 10, 96, 48}},     // 48.5 rounds down
+                      std::tuple{5, 5, 0, 10, Routines::ScreenRect{}}));
