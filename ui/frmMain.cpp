@@ -9,6 +9,7 @@
 #include "Accessibility.h"
 #include "CaptionFont.h"
 #include "ErrorTrap.h"
+#include "Failure.h"
 #include "PictureView.h"
 #include "Pictures.h"
 #include "ProgramIcon.h"
@@ -27,6 +28,17 @@ constexpr int ButtonWidth = 73;
 constexpr int ButtonHeight = 25;
 
 std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A name the dialog gives must reach the file system as it is: one that has no
+// byte form (a lone surrogate) is refused, never read or written under another
+// name.
+void RequireByteForm(const QString& path) {
+    if (QFile::decodeName(QFile::encodeName(path)) != path) {
+        throw Routines::Failure(
+            Routines::FailureCode::PathAccessError,
+            Routines::Quoted(path.toStdString()) + ": the name has no form the file system holds");
+    }
+}
 
 }  // namespace
 
@@ -92,7 +104,9 @@ void frmMain::RunOpenCommand(const QString& filter, void (frmMain::*work)(const 
     RunTrapped(boxes_, [&] {
         cmdfile_.Filter = filter;
         cmdfile_.ShowOpen();
-        if (!cmdfile_.FileName.isEmpty()) (this->*work)(cmdfile_.FileName);
+        if (cmdfile_.FileName.isEmpty()) return;
+        RequireByteForm(cmdfile_.FileName);
+        (this->*work)(cmdfile_.FileName);
     });
 }
 
@@ -106,7 +120,9 @@ void frmMain::RunSaveCommand(const QString& proposedName, const QString& default
         cmdfile_.DefaultExt = defaultExt;
         cmdfile_.Filter = filter;
         cmdfile_.ShowSave();
-        if (!cmdfile_.FileName.isEmpty()) (this->*work)(cmdfile_.FileName);
+        if (cmdfile_.FileName.isEmpty()) return;
+        RequireByteForm(cmdfile_.FileName);
+        (this->*work)(cmdfile_.FileName);
     });
 }
 

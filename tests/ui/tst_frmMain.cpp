@@ -250,6 +250,38 @@ private slots:
         QCOMPARE(f_->boxes.shown[0].icon, Routines::BoxIcon::Critical);
     }
 
+    // A name with no byte form is refused with the generic box; nothing is
+    // read or written under another name.
+    void namesWithoutBytesAreRefused_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("Save Bit") << "cmdSavePic"
+                                  << ".bit";
+        QTest::newRow("Save BMP") << "cmdSaveBMP"
+                                  << ".bmp";
+        QTest::newRow("Open Bit") << "cmdOpenBit"
+                                  << ".bit";
+    }
+
+    void namesWithoutBytesAreRefused() {
+        QFETCH(QString, button);
+        QFETCH(QString, ending);
+        const QString name = QStringLiteral("lone") + QChar(0xD800) + ending;
+        // Where a lossy encoding of the name would land.
+        WriteBytes(f_->Path(QStringLiteral("lone?") + ending), "keep");
+        WriteBytes(f_->Path(QStringLiteral("lone\uFFFD") + ending), "keep");
+        const QStringList files = QDir(f_->dir.path()).entryList(QDir::Files);
+
+        f_->Click(f_->window.findChild<QPushButton*>(button), name);
+        QCOMPARE(QDir(f_->dir.path()).entryList(QDir::Files), files);
+        QCOMPARE(ReadBytes(f_->Path(QStringLiteral("lone?") + ending)), QByteArray("keep"));
+        QCOMPARE(ReadBytes(f_->Path(QStringLiteral("lone\uFFFD") + ending)), QByteArray("keep"));
+        QCOMPARE(f_->boxes.shown.size(), 1u);
+        QCOMPARE(f_->boxes.shown[0].title, GenericTitle);
+        QVERIFY2(f_->boxes.shown[0].text.contains(QStringLiteral("Error Number: 75")),
+                 qPrintable(f_->boxes.shown[0].text));
+    }
+
     // Another main window that comes and goes takes the engine's boxes only while it exists.
     void engineBoxesStayWithTheWindowWhenAnotherCloses() {
         {
