@@ -23,13 +23,4 @@ execute_process(COMMAND ${CONVERTER} ${WORK_DIR}/sample.pbm --size 128x64 --layo
 if(NOT converted EQUAL 0)
   message(FATAL_ERROR "converting the picture failed: ${converted}")
 endif()
-execute_process(COMMAND ${COMPILER} -std=c++20 -Wall -Werror -I${WORK_DIR} -I${SOURCE_DIR}
-                        ${SOURCE_DIR}/uses_header.cpp -o ${WORK_DIR}/uses_header
-                RESULT_VARIABLE compiled)
-if(NOT compiled EQUAL 0)
-  message(FATAL_ERROR "the header does not compile")
-endif()
-execute_process(COMMAND ${WORK_DIR}/uses_header RESULT_VARIABLE ran)
-if(NOT ran EQUAL 0)
-  message(FATAL_ERROR "the header's bytes are wrong")
-endif()
+include(${SOURCE_DIR}/compile_and_run.cmake)
