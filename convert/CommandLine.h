@@ -8,7 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "Conversion.h"
+#include "Inputs.h"
+#include "Outputs.h"
 
 namespace Convert {
 

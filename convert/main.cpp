@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 
-#include "Converter.h"
 #include "Names.h"
+#include "Program.h"
 
 int main(int argc, char* argv[]) {
     // No display is needed: a core application is enough for Qt's picture plugins.

@@ -1,4 +1,4 @@
-#include "Converter.h"
+#include "Program.h"
 
 #include <cmath>
 #include <cstdio>
@@ -16,12 +16,13 @@
 #include <QFileInfo>
 
 #include "CommandLine.h"
-#include "Conversion.h"
 #include "Failure.h"
 #include "FileAccess.h"
 #include "Formats.h"
+#include "Inputs.h"
 #include "MessageBoxes.h"
 #include "Names.h"
+#include "Outputs.h"
 #include "PictureRules.h"
 #include "Words.h"
 

@@ -1,4 +1,4 @@
-#include "Conversion.h"
+#include "Inputs.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -85,18 +85,6 @@ std::optional<Routines::MonoPicture> ConvertWithEngine(const std::string& path, 
                        options);
 }
 
-// Pixel (x, y) is bit y mod 8 of the byte for column x in band y div 8.
-QByteArray WithQt(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (!writer.write(image)) {
-        throw Routines::Failure(Routines::FailureCode::InternalError, writer.errorString().toStdString());
-    }
-    return bytes;
-}
-
 }  // namespace
 
 InputKind KindOfFile(const QString& path) {
@@ -175,39 +163,6 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
     }
 }
 
-std::optional<OutputFormat> FormatNamed(const QString& word) {
-    if (word == QLatin1String("c")) return OutputFormat::C;
-    for (OutputFormat format : {OutputFormat::Bit, OutputFormat::Bmp, OutputFormat::Png, OutputFormat::Pbm,
-                                OutputFormat::C, OutputFormat::Xbm, OutputFormat::Hex}) {
-        if (word == Extension(format)) return format;
-    }
-    return std::nullopt;
-}
-
-std::optional<OutputFormat> FormatOfPath(const QString& path) {
-    return FormatNamed(QFileInfo(path).suffix().toLower());
-}
-
-QString Extension(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Bit:
-            return QStringLiteral("bit");
-        case OutputFormat::Bmp:
-            return QStringLiteral("bmp");
-        case OutputFormat::Png:
-            return QStringLiteral("png");
-        case OutputFormat::Pbm:
-            return QStringLiteral("pbm");
-        case OutputFormat::C:
-            return QStringLiteral("h");
-        case OutputFormat::Xbm:
-            return QStringLiteral("xbm");
-        case OutputFormat::Hex:
-            return QStringLiteral("hex");
-    }
-    return {};
-}
-
 Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options) {
     if (options.rotate != 0) picture = *Routines::Rotated(picture, options.rotate);
     if (options.flipHorizontal) picture = Routines::Flipped(picture, *options.flipHorizontal);
@@ -230,46 +185,6 @@ Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
     }
     if (options.invert) picture = Routines::Inverted(*picture);
     return Transformed(*std::move(picture), options);
-}
-
-QByteArray Encode(const Routines::MonoPicture& mono, OutputFormat format, const OutputOptions& options) {
-    const auto text = [](const std::string& bytes) {
-        return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    };
-    const std::string name = options.name.toStdString();
-    switch (format) {
-        case OutputFormat::Bit: {
-            const std::vector<std::uint8_t> bytes = Routines::Pack(mono, options.layout);
-            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                              static_cast<qsizetype>(bytes.size()));
-        }
-        case OutputFormat::C:
-            return text(Routines::CHeader(mono, options.layout, name, options.progmem));
-        case OutputFormat::Xbm:
-            return text(Routines::Xbm(mono, name));
-        case OutputFormat::Hex:
-            return text(Routines::HexBytes(mono, options.layout));
-        default:
-            break;
-    }
-    const int scale = options.thumbnail > 0
-                          ? std::clamp(options.thumbnail / std::max(mono.Width(), mono.Height()), 1, MaxScale)
-                          : options.scale;
-    QImage picture(mono.Width() * scale, mono.Height() * scale, QImage::Format_Mono);
-    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, mono.At(x / scale, y / scale) ? 1 : 0);
-    }
-    switch (format) {
-        case OutputFormat::Bmp:
-            return Pictures::EncodeBitmap(picture);
-        case OutputFormat::Png:
-            return WithQt(picture, "png");
-        case OutputFormat::Pbm:
-        default:
-            return WithQt(picture, "pbm");
-    }
 }
 
 }  // namespace Convert

@@ -1,7 +1,7 @@
 #pragma once
 
-// Turning one input into the 576 bytes of the Lyra's screen, and those bytes
-// into the output formats, through the same engine routines as the window.
+// Turning one input (a .bit file, a logo, a picture or raw bytes) into a
+// screen picture, through the same engine routines as the window.
 
 #include <array>
 #include <cstdint>
@@ -14,14 +14,12 @@
 #include "MonoPicture.h"
 #include "PictureRules.h"
 #include "Routines.h"
-#include "ScreenOutputs.h"
 
 namespace Convert {
 
 using ScreenBytes = std::array<std::uint8_t, Routines::BitFileSize>;
 
 enum class InputKind { Bit, Nol, Ngg, Picture };
-enum class OutputFormat { Bit, Bmp, Png, Pbm, C, Xbm, Hex };
 
 // What the picture options ask for; ".bit" files and logos take only invert.
 struct ConversionOptions {
@@ -35,21 +33,6 @@ struct ConversionOptions {
     std::optional<Routines::ByteLayout> fromLayout;
     int width = Routines::ScreenWidth;
     int height = Routines::ScreenHeight;
-};
-
-// The largest --scale: a 1024 x 1024 screen then makes a 16384-pixel square.
-inline constexpr int MaxScale = 16;
-
-// How the picture is written out.
-struct OutputOptions {
-    Routines::ByteLayout layout = Routines::DefaultByteLayout;
-    QString name;  // the C identifier's source: --name, else the output's base name
-    bool progmem = false;
-    int scale = 1;  // each pixel as scale x scale pixels in BMP, PNG and PBM
-    // When set, the scale is the largest whole number that keeps the picture
-    // within a square this many pixels wide (at least 1).
-    int thumbnail = 0;
-    Routines::PreviewStyle preview = Routines::PreviewStyle::Blocks;
 };
 
 // A failed input: the failure number and description the window would show.
@@ -87,20 +70,11 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
                                                   const ConversionOptions& options,
                                                   PictureNotes* notes = nullptr);
 
-std::optional<OutputFormat> FormatNamed(const QString& word);
-// By the name's ending, in any case.
-std::optional<OutputFormat> FormatOfPath(const QString& path);
-QString Extension(OutputFormat format);
-
 // The picture rotated and flipped as the options ask.
 Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options);
 // Raw bytes read in the options' layout and size, inverted, rotated and
 // flipped as they ask; failures are raised as InputFailure.
 Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
                                  const ConversionOptions& options);
-
-// The picture in the output format: its bytes in the layout (.bit), as C, XBM
-// or hex text, or a picture with set pixels black and clear ones white.
-QByteArray Encode(const Routines::MonoPicture& picture, OutputFormat format, const OutputOptions& options);
 
 }  // namespace Convert

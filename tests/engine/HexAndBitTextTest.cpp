@@ -22,11 +22,11 @@ using Routines::FailureCode;
 using Routines::HexToBits;
 using Routines::HexToByte;
 
-using ConversionsTest = EngineTest;
+using HexAndBitTextTest = EngineTest;
 
 // A byte's bit text starts with bit 0, so across all bytes every digit of the
 // table meets its group in both places of the pair, in both directions.
-TEST_F(ConversionsTest, EveryByteConvertsBothWaysBetweenHexPairAndBitText) {
+TEST_F(HexAndBitTextTest, EveryByteConvertsBothWaysBetweenHexPairAndBitText) {
     for (int value = 0; value <= 255; ++value) {
         char hex[3];
         std::snprintf(hex, sizeof hex, "%02X", value);
@@ -41,13 +41,13 @@ TEST_F(ConversionsTest, EveryByteConvertsBothWaysBetweenHexPairAndBitText) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(ConversionsTest, HexToByteReadsAnySpellingOfAByte) {
+TEST_F(HexAndBitTextTest, HexToByteReadsAnySpellingOfAByte) {
     EXPECT_EQ(HexToByte("ff"), 255);
     EXPECT_EQ(HexToByte("0A"), 10);
     EXPECT_EQ(HexToByte("00000000000000000000FF"), 255);
 }
 
-TEST_F(ConversionsTest, BitsToHexRefusesPositionZero) {
+TEST_F(HexAndBitTextTest, BitsToHexRefusesPositionZero) {
     ExpectFailure([] { BitsToHex("11110000", 0); }, FailureCode::InvalidArgument);
 }
 
