@@ -6,12 +6,11 @@
 #include <vector>
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QTemporaryFile>
 
+#include "Commands.h"
 #include "Failure.h"
 #include "FileAccess.h"
 #include "Formats.h"
@@ -24,14 +23,6 @@
 namespace Convert {
 
 namespace {
-
-constexpr int LogoMagicLength = 3;
-
-std::optional<InputKind> LogoKindOfStart(const QByteArray& start) {
-    if (start.startsWith("NOL")) return InputKind::Nol;
-    if (start.startsWith("NGG")) return InputKind::Ngg;
-    return std::nullopt;
-}
 
 // A picture scaled to fit the screen may be read smaller to begin with.
 Pictures::Size PictureSize(const ConversionOptions& options) {
@@ -55,76 +46,76 @@ Routines::MonoPicture ConvertQtPicture(const QImage& picture, const ConversionOp
     return Transformed(std::move(mono), options);
 }
 
-// The engine's .bit and logo routines on a file, as the window's Open Bit and
-// Open Nokia run them. Their screen is the Lyra's: another size is refused
-// rather than guessed at.
-std::optional<Routines::MonoPicture> ConvertWithEngine(const std::string& path, InputKind kind,
-                                                       const ConversionOptions& options) {
+// The window's Open Bit or Open Nokia on a canvas, then its screen's bytes,
+// inverted, rotated and flipped. open runs the command on the canvas. Their
+// screen is the Lyra's: another size is refused rather than guessed at.
+template <typename Open>
+std::optional<Routines::MonoPicture> ScreenOfCommand(const ConversionOptions& options, Open open) {
     if (options.width != Routines::ScreenWidth || options.height != Routines::ScreenHeight) {
         throw InputFailure{static_cast<int>(Routines::FailureCode::InvalidArgument),
                            "a screen or logo file is 96 x 48; --size " + std::to_string(options.width) + "x" +
                                std::to_string(options.height) + " applies to pictures only"};
     }
     Routines::ScreenCanvas canvas;
-    if (kind == InputKind::Bit) {
-        if (Routines::LoadBitFile(path) != Routines::TruthTrue) return std::nullopt;
-        Routines::HexToScreenBits();
-        Routines::DrawScreen(canvas);
-    } else {
-        const Routines::Truth loaded =
-            kind == InputKind::Nol ? Routines::LoadNolFile(path) : Routines::LoadNggFile(path);
-        if (loaded != Routines::TruthTrue) return std::nullopt;
-        Routines::NokiaHexToBits();
-        Routines::DrawNokiaLogo(canvas);
-    }
+    if (!open(canvas)) return std::nullopt;
     if (options.invert) Routines::InvertScreen(canvas);
-    Routines::SampleScreen(canvas);
-    Routines::ScreenBitsToBytes();
-    return Transformed(*Routines::Unpack(Routines::BitBytes, Routines::ByteLayout::BandsLsbTop,
+    return Transformed(*Routines::Unpack(Routines::ScreenBytes(canvas), Routines::ByteLayout::BandsLsbTop,
                                          Routines::ScreenWidth, Routines::ScreenHeight),
                        options);
 }
 
-}  // namespace
-
-InputKind KindOfFile(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("bit")) return InputKind::Bit;
-    // Only a regular file is looked into (the engine refuses a pipe or device
-    // before opening it); anything that cannot be read goes on by its name,
-    // and its reader then reports why.
-    try {
-        if (Routines::FileLength(EnginePath(path)) >= LogoMagicLength) {
-            const std::vector<std::uint8_t> start =
-                Routines::ReadFileStart(EnginePath(path), LogoMagicLength);
-            const QByteArray bytes(reinterpret_cast<const char*>(start.data()),
-                                   static_cast<qsizetype>(start.size()));
-            if (const auto logo = LogoKindOfStart(bytes)) return *logo;
-        }
-    } catch (const Routines::Failure&) {
-    }
-    if (suffix == QLatin1String("nol")) return InputKind::Nol;
-    if (suffix == QLatin1String("ngg")) return InputKind::Ngg;
-    return InputKind::Picture;
+Routines::LogoKind LogoOf(InputKind kind) {
+    return kind == InputKind::Nol ? Routines::LogoKind::OperatorLogo : Routines::LogoKind::GroupGraphic;
 }
 
-InputKind KindOfBytes(const QByteArray& bytes) {
-    if (const auto logo = LogoKindOfStart(bytes)) return *logo;
-    if (bytes.size() != static_cast<qsizetype>(Routines::BitFileSize)) return InputKind::Picture;
+std::span<const std::uint8_t> Span(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace
+
+InputKind KindOfInput(const QByteArray& start, qint64 length, const QString& name) {
+    if (QFileInfo(name).suffix().toLower() == QLatin1String("bit")) return InputKind::Bit;
+    if (const auto logo = Routines::LogoKindOfFile(Span(start), NameBytes(name).toStdString()))
+        return *logo == Routines::LogoKind::OperatorLogo ? InputKind::Nol : InputKind::Ngg;
+    if (length != static_cast<qint64>(Routines::BitFileSize)) return InputKind::Picture;
     // A .bit may begin with any bytes, also those of a picture's signature:
     // a screen's worth of bytes is a picture only if it reads as one.
-    if (Pictures::Sniff(bytes) == Pictures::Format::Unknown) return InputKind::Bit;
+    if (Pictures::Sniff(start) == Pictures::Format::Unknown) return InputKind::Bit;
     try {
-        Pictures::DecodePicture(bytes, QStringLiteral("-"));
+        Pictures::DecodePicture(start, ShownName(name));
         return InputKind::Picture;
     } catch (const Routines::Failure&) {
         return InputKind::Bit;
     }
 }
 
+InputKind KindOfFile(const QString& path) {
+    // Only a regular file is looked into (the engine refuses a pipe or device
+    // before opening it); one that cannot be read goes on by its name, and
+    // its reader then reports why.
+    QByteArray start;
+    qint64 length = -1;
+    try {
+        length = static_cast<qint64>(Routines::FileLength(EnginePath(path)));
+        const auto bytes = Routines::ReadFileStart(EnginePath(path), Routines::BitFileSize);
+        start = QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    } catch (const Routines::Failure&) {
+    }
+    return KindOfInput(start, length, path);
+}
+
 std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind kind,
                                                  const ConversionOptions& options, PictureNotes* notes) {
-    if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
+    if (kind == InputKind::Bit) {
+        return ScreenOfCommand(options,
+                               [&](auto& canvas) { return Routines::OpenBitFile(EnginePath(path), canvas); });
+    }
+    if (kind != InputKind::Picture) {
+        return ScreenOfCommand(options, [&](auto& canvas) {
+            return Routines::OpenLogoFile(LogoOf(kind), EnginePath(path), canvas);
+        });
+    }
     QString damage;
     const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
                                                  options.partial ? &damage : nullptr);
@@ -134,33 +125,19 @@ std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind 
 
 std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const QString& name,
                                                   const ConversionOptions& options, PictureNotes* notes) {
-    const InputKind kind = KindOfBytes(bytes);
-    if (kind == InputKind::Picture) {
-        QString damage;
-        const QImage picture =
-            Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);
-        if (notes) notes->damage = damage;
-        return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
+    const InputKind kind = KindOfInput(bytes, bytes.size(), name);
+    if (kind == InputKind::Bit)
+        return ScreenOfCommand(options, [&](auto& canvas) { return Routines::OpenBit(Span(bytes), canvas); });
+    if (kind != InputKind::Picture) {
+        return ScreenOfCommand(options, [&](auto& canvas) {
+            return Routines::OpenLogo(LogoOf(kind), Span(bytes), ShownName(name).toStdString(), canvas);
+        });
     }
-    // The engine reads files: the bytes go to a private one, and failures
-    // name the input instead of it.
-    QTemporaryFile file;
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
-        throw Routines::Failure(
-            Routines::FailureCode::DeviceError,
-            "cannot keep standard input in a temporary file (" + file.errorString().toStdString() + ")");
-    }
-    const std::string temporary = EnginePath(file.fileName());
-    try {
-        return ConvertWithEngine(temporary, kind, options);
-    } catch (const Routines::Failure& failure) {
-        std::string description = failure.Description();
-        const std::string quoted = Routines::Quoted(temporary);
-        for (auto at = description.find(quoted); at != std::string::npos; at = description.find(quoted)) {
-            description.replace(at, quoted.size(), Routines::Quoted(ShownName(name).toStdString()));
-        }
-        throw InputFailure{failure.Number(), description};
-    }
+    QString damage;
+    const QImage picture =
+        Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);
+    if (notes) notes->damage = damage;
+    return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
 }
 
 Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options) {

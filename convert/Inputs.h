@@ -41,13 +41,16 @@ struct InputFailure {
     std::string description;
 };
 
-// A file named ".bit" (in any case) is a .bit file; then "NOL" or "NGG" at
-// the start, or else the ending ".nol" or ".ngg" in any case, makes a logo;
+// What an input is, decided alike for a named file and for standard input
+// (named "-"), from its first bytes (at least a screen's worth where there are
+// so many), its length and its name: a name ending ".bit" in any case is a
+// .bit file; then a logo by the converter's rule (Routines::LogoKindOfFile);
+// then a screen's worth of bytes is a .bit file unless it reads as a picture;
 // anything else is a picture.
+InputKind KindOfInput(const QByteArray& start, qint64 length, const QString& name);
+// The same for a file, whose start is read through the engine's edge; a file
+// that cannot be read is judged by its name alone.
 InputKind KindOfFile(const QString& path);
-// Standard input has no name: a logo by its start, a picture when Qt knows
-// its format, else a .bit file.
-InputKind KindOfBytes(const QByteArray& bytes);
 
 // What converting a picture found, for the lines on standard error: how the
 // drawing went (a result that lost the picture gets a hint) and, when damaged

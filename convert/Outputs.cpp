@@ -5,30 +5,12 @@
 #include <string>
 #include <vector>
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageWriter>
 
-#include "Failure.h"
 #include "Pictures.h"
 
 namespace Convert {
-
-namespace {
-
-QByteArray WithQt(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (!writer.write(image)) {
-        throw Routines::Failure(Routines::FailureCode::InternalError, writer.errorString().toStdString());
-    }
-    return bytes;
-}
-
-}  // namespace
 
 std::optional<OutputFormat> FormatNamed(const QString& word) {
     if (word == QLatin1String("c")) return OutputFormat::C;
@@ -96,10 +78,10 @@ QByteArray Encode(const Routines::MonoPicture& mono, OutputFormat format, const 
         case OutputFormat::Bmp:
             return Pictures::EncodeBitmap(picture);
         case OutputFormat::Png:
-            return WithQt(picture, "png");
+            return Pictures::EncodePicture(picture, "png");
         case OutputFormat::Pbm:
         default:
-            return WithQt(picture, "pbm");
+            return Pictures::EncodePicture(picture, "pbm");
     }
 }
 

@@ -2,10 +2,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "Commands.h"
 #include "FileAccess.h"
 #include "MessageBoxes.h"
 #include "Routines.h"
@@ -13,31 +14,28 @@
 
 namespace Routines {
 
-namespace {
-
-Truth RefuseBitFile() {
-    ShowMessageBox(NotABitFileBox);
-    return TruthFalse;
+Truth LoadBitBytes(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() != BitFileSize) {
+        ShowMessageBox(NotABitFileBox);
+        return TruthFalse;
+    }
+    // Nothing can fail from here on: the pairs are written into the strings in place.
+    std::copy(bytes.begin(), bytes.end(), BitBytes.begin());
+    BytesToHex(bytes, BitHex);
+    return TruthTrue;
 }
 
-}  // namespace
-
 Truth LoadBitFile(const std::string& path) {
-    // The length decides before anything is read, so a huge file costs nothing.
+    // The length decides before anything is read, so a huge file costs
+    // nothing: it is refused as no bytes at all.
     const auto bytes = ReadFileOfLength(path, BitFileSize);
-    if (!bytes) return RefuseBitFile();
-
-    // Nothing can fail from here on: the pairs are written into the strings in place.
-    std::copy(bytes->begin(), bytes->end(), BitBytes.begin());
-    BytesToHex(*bytes, BitHex);
-    return TruthTrue;
+    return LoadBitBytes(bytes ? std::span<const std::uint8_t>(*bytes) : std::span<const std::uint8_t>());
 }
 
 Truth SaveBitFile(const std::string& path, const ImageView& view) {
     try {
-        SampleScreen(view);
-        ScreenBitsToBytes();
-        WriteFileAtomically(path, std::vector<std::uint8_t>(BitBytes.begin(), BitBytes.end()));
+        const auto bytes = ScreenBytes(view);
+        WriteFileAtomically(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         return TruthTrue;
     } catch (...) {
         // Whatever went wrong, the caller reports it as one failed save.

@@ -17,26 +17,32 @@ namespace Routines {
 
 namespace {
 
-// Reads the start of a logo file into its buffer and its pixel bytes into
-// NokiaHex. A file too short to hold every pixel byte changes nothing.
+// Takes the start of a logo file into its buffer and its pixel bytes into
+// NokiaHex. Bytes too few to hold every pixel byte change nothing.
 template <std::size_t Size>
-Truth LoadLogo(const std::string& path, std::array<std::uint8_t, Size>& buffer, std::size_t headerSize,
-               const char* kind) {
-    const std::vector<std::uint8_t> bytes = ReadFileStart(path, Size);
-    if (bytes.size() < Size) {
-        throw LogoFileTooShort(path, bytes.size(), kind, Size);
-    }
+Truth LoadLogo(std::span<const std::uint8_t> bytes, const std::string& name,
+               std::array<std::uint8_t, Size>& buffer, std::size_t headerSize, const char* kind) {
+    if (bytes.size() < Size) throw LogoFileTooShort(name, bytes.size(), kind, Size);
     // Nothing can fail from here on: the pairs are written into the strings in place.
-    std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    BytesToHex(std::span(bytes).subspan(headerSize, LogoPixelCount), NokiaHex);
+    std::copy_n(bytes.begin(), Size, buffer.begin());
+    BytesToHex(bytes.subspan(headerSize, LogoPixelCount), NokiaHex);
     return TruthTrue;
 }
 
 }  // namespace
 
-Truth LoadNolFile(const std::string& path) { return LoadLogo(path, NolBuffer, NolHeaderSize, ".nol"); }
+Truth LoadNolBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+    return LoadLogo(bytes, name, NolBuffer, NolHeaderSize, ".nol");
+}
 
-Truth LoadNggFile(const std::string& path) { return LoadLogo(path, NggBuffer, NggHeaderSize, ".ngg"); }
+Truth LoadNggBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+    return LoadLogo(bytes, name, NggBuffer, NggHeaderSize, ".ngg");
+}
+
+// Only the bytes the logo needs are read, however long the file.
+Truth LoadNolFile(const std::string& path) { return LoadNolBytes(ReadFileStart(path, NolFileSize), path); }
+
+Truth LoadNggFile(const std::string& path) { return LoadNggBytes(ReadFileStart(path, NggFileSize), path); }
 
 void NokiaHexToBits() {
     std::string bits(LogoPixelCount, '\0');

@@ -73,9 +73,11 @@ void SampleScreen(const ImageView& view);
 
 // ---- The .bit file ----
 
-// Reads a 576-byte .bit file into BitBytes and BitHex. A file of any other
-// length is refused with a box and TruthFalse, leaving the buffers as they
-// were; a file that cannot be read raises a Failure.
+// Takes the 576 bytes of a .bit file into BitBytes and BitHex. Any other
+// length is refused with a box and TruthFalse, leaving the buffers as they were.
+Truth LoadBitBytes(std::span<const std::uint8_t> bytes);
+// The same for the file at path, read only when its length is right; a file
+// that cannot be read raises a Failure.
 Truth LoadBitFile(const std::string& path);
 // Samples the view and writes it as a .bit file. Any failure gives
 // TruthFalse and leaves an earlier file at the path untouched.
@@ -83,9 +85,13 @@ Truth SaveBitFile(const std::string& path, const ImageView& view);
 
 // ---- Nokia logo import ----
 
-// Read the first 1028 (.nol) or 1024 (.ngg) bytes of the file and fill
-// NokiaHex from its pixel bytes. A missing, unreadable or too short file
-// raises a Failure and changes nothing.
+// Take the first 1028 (.nol) or 1024 (.ngg) bytes of a logo file into its
+// buffer and fill NokiaHex from its pixel bytes. Too few bytes raise a
+// Failure that quotes name, and change nothing.
+Truth LoadNolBytes(std::span<const std::uint8_t> bytes, const std::string& name);
+Truth LoadNggBytes(std::span<const std::uint8_t> bytes, const std::string& name);
+// The same for the start of the file at path; a missing or unreadable file
+// raises a Failure too.
 Truth LoadNolFile(const std::string& path);
 Truth LoadNggFile(const std::string& path);
 // NokiaHex -> ImageBits in logo order; each invalid pixel byte shows one

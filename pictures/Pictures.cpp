@@ -118,9 +118,19 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     return picture;
 }
 
-std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 }  // namespace
+
+std::string EnginePath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    // A name must reach the file system as it is: one without a byte form (a
+    // lone surrogate) would be read or written under another name.
+    if (QFile::decodeName(bytes) != path) {
+        throw Routines::Failure(
+            Routines::FailureCode::PathAccessError,
+            Routines::Quoted(path.toStdString()) + ": the name has no form the file system holds");
+    }
+    return bytes.toStdString();
+}
 
 QImage ReadPicture(const QString& path, Size size, QString* damage) {
     return ReadPicture(EnginePath(path), path, size, damage);
@@ -183,16 +193,22 @@ Routines::RgbaPicture RgbaPixels(const QImage& picture) {
     return pixels;
 }
 
-QByteArray EncodeBitmap(const QImage& image) {
+QByteArray EncodePicture(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        throw Routines::Failure(Routines::FailureCode::InternalError,
-                                "cannot encode the bitmap: " + writer.errorString().toStdString());
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        throw Routines::Failure(Routines::FailureCode::InternalError, "cannot encode the picture as " +
+                                                                          std::string(format) + ": " +
+                                                                          writer.errorString().toStdString());
     }
     return bytes;
+}
+
+// Always 24 bits a pixel, whatever the image's own format.
+QByteArray EncodeBitmap(const QImage& image) {
+    return EncodePicture(image.convertToFormat(QImage::Format_RGB32), "bmp");
 }
 
 void WriteBitmap(const QImage& image, const QString& path) {

@@ -30,6 +30,12 @@ namespace Pictures {
 // as it goes instead, and `damage` says what was wrong (empty for a whole
 // picture).
 enum class Size { Whole, MayShrink };
+
+// A name as Qt gives it (from a dialog, say) in the file system's bytes, as
+// the engine takes it. A name with no byte form raises a PathAccessError
+// failure rather than lead to another file.
+std::string EnginePath(const QString& path);
+
 QImage ReadPicture(const QString& path, Size size = Size::Whole, QString* damage = nullptr);
 // The same for a path already in the engine's bytes; name is what failures
 // quote.
@@ -44,6 +50,9 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = S
 // blue and alpha bytes, row by row.
 Routines::RgbaPicture RgbaPixels(const QImage& picture);
 
+// The image as the bytes of a file in the format Qt's writers know by that
+// name ("png", "pbm", ...).
+QByteArray EncodePicture(const QImage& image, const char* format);
 // The image as the bytes of a Windows bitmap file.
 QByteArray EncodeBitmap(const QImage& image);
 

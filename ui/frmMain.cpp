@@ -3,11 +3,11 @@
 #include <string>
 
 #include <QEventLoop>
-#include <QFile>
 #include <QPushButton>
 
 #include "Accessibility.h"
 #include "CaptionFont.h"
+#include "Commands.h"
 #include "ErrorTrap.h"
 #include "Failure.h"
 #include "PictureView.h"
@@ -27,18 +27,7 @@ const QString NokiaFilter =
 constexpr int ButtonWidth = 73;
 constexpr int ButtonHeight = 25;
 
-std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// A name the dialog gives must reach the file system as it is: one that has no
-// byte form (a lone surrogate) is refused, never read or written under another
-// name.
-void RequireByteForm(const QString& path) {
-    if (QFile::decodeName(QFile::encodeName(path)) != path) {
-        throw Routines::Failure(
-            Routines::FailureCode::PathAccessError,
-            Routines::Quoted(path.toStdString()) + ": the name has no form the file system holds");
-    }
-}
+using Pictures::EnginePath;
 
 }  // namespace
 
@@ -105,7 +94,6 @@ void frmMain::RunOpenCommand(const QString& filter, void (frmMain::*work)(const 
         cmdfile_.Filter = filter;
         cmdfile_.ShowOpen();
         if (cmdfile_.FileName.isEmpty()) return;
-        RequireByteForm(cmdfile_.FileName);
         (this->*work)(cmdfile_.FileName);
     });
 }
@@ -121,7 +109,6 @@ void frmMain::RunSaveCommand(const QString& proposedName, const QString& default
         cmdfile_.Filter = filter;
         cmdfile_.ShowSave();
         if (cmdfile_.FileName.isEmpty()) return;
-        RequireByteForm(cmdfile_.FileName);
         (this->*work)(cmdfile_.FileName);
     });
 }
@@ -140,11 +127,7 @@ void frmMain::cmdSaveBMP_Click() {
 
 void frmMain::cmdOpenNokia_Click() { RunOpenCommand(NokiaFilter, &frmMain::OpenNokia); }
 
-void frmMain::OpenBit(const QString& path) {
-    if (Routines::LoadBitFile(EnginePath(path)) != Routines::TruthTrue) return;
-    Routines::HexToScreenBits();
-    Routines::DrawScreen(*picMain);
-}
+void frmMain::OpenBit(const QString& path) { Routines::OpenBitFile(EnginePath(path), *picMain); }
 
 void frmMain::SaveBit(const QString& path) {
     if (Routines::SaveBitFile(EnginePath(path), *picMain) != Routines::TruthTrue) {
@@ -158,17 +141,10 @@ void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(Pictu
 void frmMain::SaveBMP(const QString& path) { Pictures::WriteBitmap(picMain->PersistentImage(), path); }
 
 void frmMain::OpenNokia(const QString& path) {
-    // Only the name's ending decides, with case; the filter the user picked does not.
-    const QString ending = path.right(3);
-    Routines::Truth loaded = Routines::TruthFalse;
-    if (ending == QLatin1String("nol")) {
-        loaded = Routines::LoadNolFile(EnginePath(path));
-    } else if (ending == QLatin1String("ngg")) {
-        loaded = Routines::LoadNggFile(EnginePath(path));
-    }
-    if (loaded != Routines::TruthTrue) return;
-    Routines::NokiaHexToBits();
-    Routines::DrawNokiaLogo(*picMain);
+    // Only the name's ending decides; the filter the user picked does not.
+    const std::string enginePath = EnginePath(path);
+    if (const auto kind = Routines::LogoKindOfName(enginePath))
+        Routines::OpenLogoFile(*kind, enginePath, *picMain);
 }
 
 void frmMain::cmdAbout_Click() {
