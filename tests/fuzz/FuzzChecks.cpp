@@ -9,11 +9,14 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <tuple>
 #include <vector>
 
 #include <QCryptographicHash>
 #include <QImage>
 
+#include "Commands.h"
+#include "EngineDoubles.h"
 #include "FileAccess.h"
 #include "Files.h"
 #include "Formats.h"
@@ -32,29 +35,6 @@ void Require(bool condition, const std::string& what) {
     std::fprintf(stderr, "wrong answer: %s\n", what.c_str());
     std::abort();
 }
-
-struct CountingBoxes : Routines::MessageBoxes {
-    void Show(const std::string& text, const std::string&, Routines::BoxIcon) override {
-        texts.push_back(text);
-    }
-    std::vector<std::string> texts;
-};
-
-class ArrayView : public Routines::ImageView {
-public:
-    void Clear() override { pixels_.assign(pixels_.size(), Routines::White); }
-    void SetPixel(int x, int y, Routines::Colour colour) override { pixels_.at(Index(x, y)) = colour; }
-    Routines::Colour ReadPixel(int x, int y) const override { return pixels_.at(Index(x, y)); }
-
-private:
-    static std::size_t Index(int x, int y) {
-        Require(x >= 0 && x < Routines::ScreenWidth && y >= 0 && y < Routines::ScreenHeight,
-                "pixel outside the view");
-        return static_cast<std::size_t>(y * Routines::ScreenWidth + x);
-    }
-    std::vector<Routines::Colour> pixels_ =
-        std::vector<Routines::Colour>(Routines::ScreenWidth * Routines::ScreenHeight, Routines::White);
-};
 
 // One folder per process for the files the loaders read, removed at exit.
 const fs::path& WorkFolder() {
@@ -82,9 +62,20 @@ fs::path WriteInput(const std::string& name, const std::uint8_t* data, std::size
 
 // Installs recording boxes for the length of one check.
 struct BoxScope {
-    CountingBoxes boxes;
+    pelorin_test::RecordingBoxes boxes;
     const Routines::ScopedMessageBoxes installed{boxes};
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : boxes.shown) texts.push_back(std::get<0>(shown));
+        return texts;
+    }
 };
+
+std::vector<std::uint8_t> SavedBytes(const Routines::ImageView& view) {
+    const auto bytes = Routines::ScreenBytes(view);
+    return {bytes.begin(), bytes.end()};
+}
 
 QImage DecodeOverFilledMemory(const QByteArray& bytes, int fill) {
     // Every allocation, however large, comes from the heap and is filled.
@@ -100,12 +91,16 @@ QImage DecodeOverFilledMemory(const QByteArray& bytes, int fill) {
 void CheckBitFile(const std::uint8_t* data, std::size_t size) {
     BoxScope scope;
     Routines::BitBytes.fill(0x5A);
+    const std::span<const std::uint8_t> bytes(data, size);
     const fs::path path = WriteInput("input.bit", data, size);
-    ArrayView view;
-    if (Routines::LoadBitFile(path) != Routines::TruthTrue) {
+    pelorin_test::FakeView fromBytes;
+    pelorin_test::FakeView fromFile;
+    const bool opened = Routines::OpenBit(bytes, fromBytes);
+    Require(Routines::OpenBitFile(path, fromFile) == opened, "bytes and file opened differently");
+    if (!opened) {
         Require(size != Routines::BitFileSize, "a 576-byte file was refused");
-        Require(scope.boxes.texts == std::vector<std::string>{"This is not a valid .bit file"},
-                "not one refusal box");
+        Require(scope.Texts() == std::vector<std::string>(2, "This is not a valid .bit file"),
+                "not one refusal box each");
         Require(Routines::BitBytes[0] == 0x5A && Routines::BitBytes[575] == 0x5A,
                 "a refused file changed the buffers");
         return;
@@ -113,25 +108,28 @@ void CheckBitFile(const std::uint8_t* data, std::size_t size) {
     Require(size == Routines::BitFileSize, "a file of another length was accepted");
     for (std::size_t i = 0; i < size; ++i)
         Require(Routines::BitHex[i] == Routines::ByteToHex(data[i]), "hex pair differs from the byte");
-    Routines::HexToScreenBits();
-    Routines::DrawScreen(view);
+    Require(SavedBytes(fromBytes) == Bytes(data, data + size),
+            "the screen's bytes differ from the loaded ones");
     const fs::path saved = WorkFolder() / "saved.bit";
-    Require(Routines::SaveBitFile(saved, view) == Routines::TruthTrue, "saving failed");
+    Require(Routines::SaveBitFile(saved, fromFile) == Routines::TruthTrue, "saving failed");
     Require(pelorin_test::ReadBytes(saved) == Bytes(data, data + size),
             "the saved file differs from the loaded one");
-    Require(scope.boxes.texts.empty(), "a box was shown for a valid file");
+    Require(scope.boxes.shown.empty(), "a box was shown for a valid file");
 }
 
 void CheckNokiaLogo(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return;
     BoxScope scope;
     const bool nol = data[0] % 2 == 0;
+    const auto kind = nol ? Routines::LogoKind::OperatorLogo : Routines::LogoKind::GroupGraphic;
     const std::size_t header = nol ? Routines::NolHeaderSize : Routines::NggHeaderSize;
     const std::size_t fileSize = nol ? Routines::NolFileSize : Routines::NggFileSize;
+    const std::span<const std::uint8_t> bytes(data + 1, size - 1);
     const fs::path path = WriteInput(nol ? "input.nol" : "input.ngg", data + 1, size - 1);
     Routines::NokiaHex.fill("--");
+    pelorin_test::FakeView view;
     try {
-        nol ? Routines::LoadNolFile(path) : Routines::LoadNggFile(path);
+        Routines::OpenLogo(kind, bytes, "input", view);
     } catch (const Routines::Failure& failure) {
         Require(size - 1 < fileSize && failure.Code() == Routines::FailureCode::FileTooShort,
                 "unexpected failure: " + failure.Description());
@@ -140,24 +138,24 @@ void CheckNokiaLogo(const std::uint8_t* data, std::size_t size) {
         return;
     }
     Require(size - 1 >= fileSize, "a short file was accepted");
-    Routines::NokiaHexToBits();
     std::string expected;
     for (std::size_t j = 0; j < Routines::LogoPixelCount; ++j) {
         const std::uint8_t byte = data[1 + header + j];
         if (byte == '0' || byte == '1') expected += static_cast<char>(byte);
     }
     const std::size_t invalid = Routines::LogoPixelCount - expected.size();
-    Require(scope.boxes.texts == std::vector<std::string>(invalid, "Invalid Data"),
+    Require(scope.Texts() == std::vector<std::string>(invalid, "Invalid Data"),
             "not one box per invalid byte");
     Require(Routines::ImageBits == expected, "the bit text is not the valid pixel bytes in order");
-    ArrayView view;
-    Routines::DrawNokiaLogo(view);
     for (std::size_t k = 0; k < Routines::LogoPixelCount; ++k) {
         const int x = Routines::LogoLeft + static_cast<int>(k % Routines::LogoWidth);
         const int y = Routines::LogoTop + static_cast<int>(k / Routines::LogoWidth);
         const bool set = k < expected.size() && expected[k] == '1';
         Require((view.ReadPixel(x, y) == Routines::Black) == set, "a logo pixel is drawn wrongly");
     }
+    pelorin_test::FakeView fromFile;
+    Require(Routines::OpenLogoFile(kind, path, fromFile) && SavedBytes(fromFile) == SavedBytes(view),
+            "the file drew another screen than its bytes");
 }
 
 void CheckPicture(const std::uint8_t* data, std::size_t size) {
