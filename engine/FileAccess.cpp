@@ -143,8 +143,7 @@ Target ResolveTarget(const std::string& path) {
     throw Failure(FailureCode::PathAccessError, Quoted(path) + ": too many levels of symbolic links");
 }
 
-// Paths are split as text on the last slash: every save passes here, and
-// parsing them into components costs more than the rest of the bookkeeping.
+// A path's name starts after its last slash, as the file system reads it.
 std::size_t NameStart(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? 0 : slash + 1;

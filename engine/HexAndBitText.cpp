@@ -1,8 +1,7 @@
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,20 +54,6 @@ constexpr std::array<int, 256> DigitValues = [] {
     return values;
 }();
 
-// Each byte's bit text, bit 0 first: the low digit's group, then the high one's.
-constexpr std::array<std::array<char, 8>, 256> ByteBits = [] {
-    std::array<std::array<char, 8>, 256> texts{};
-    for (std::size_t byte = 0; byte < texts.size(); ++byte) {
-        const auto low = DigitTable[byte & 0x0F].group;
-        const auto high = DigitTable[byte >> 4].group;
-        for (std::size_t bit = 0; bit < 4; ++bit) {
-            texts[byte][bit] = low[bit];
-            texts[byte][bit + 4] = high[bit];
-        }
-    }
-    return texts;
-}();
-
 // The lookups below rely on the table being in digit order, each group the
 // digit's value least significant bit first.
 constexpr bool TableInDigitOrder() {
@@ -90,20 +75,16 @@ int ValueOfPair(std::string_view pair) {
     return high < 0 || low < 0 ? -1 : high << 4 | low;
 }
 
-// The byte of eight characters "0"/"1", bit 0 first; -1 if any is something else.
-int ValueOfBits(const char* bits) {
-    // All eight characters in one word, the first in the low byte, so that
-    // both the check and the packing take a few instructions.
-    std::uint64_t word = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&word, bits, sizeof word);
-    } else {
-        for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bits[i]);
+// The byte of eight characters "0" or "1", bit 0 first; -1 for any other text.
+int ValueOfBits(std::string_view bits) {
+    if (bits.size() != 8) return -1;
+    int value = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        const char c = bits[static_cast<std::size_t>(bit)];
+        if (c != '0' && c != '1') return -1;
+        value |= (c - '0') << bit;
     }
-    constexpr std::uint64_t zeros = 0x3030303030303030;  // eight '0'
-    if ((word & ~std::uint64_t{0x0101010101010101}) != zeros) return -1;
-    // Moves the low bit of byte k to bit 56 + k; no two products overlap.
-    return static_cast<int>(((word & 0x0101010101010101) * 0x0102040810204080) >> 56);
+    return value;
 }
 
 std::optional<std::string_view> GroupOfDigit(std::string_view digit) {
@@ -206,36 +187,29 @@ std::string BitsToHex(const std::string& text, std::size_t position) {
     return result;
 }
 
-// Pairs and groups as the engine writes them take a table lookup; anything
+// The pairs and groups the engine itself writes are read directly; anything
 // else goes through HexToBits or BitsToHex, with their boxes and failures.
 
 void HexToScreenBits() {
-    // No pair gives more than eight characters, so the text never outgrows this.
-    std::string bits(ScreenBitCount, '\0');
-    std::size_t filled = 0;
+    std::string bits;
+    bits.reserve(ScreenBitCount);
     for (const auto& pair : BitHex) {
         const int value = ValueOfPair(pair);
-        if (value >= 0) {
-            const auto& byteBits = ByteBits[static_cast<std::size_t>(value)];
-            std::memcpy(bits.data() + filled, byteBits.data(), byteBits.size());
-            filled += byteBits.size();
-        } else {
-            const std::string slow = HexToBits(pair);
-            std::memcpy(bits.data() + filled, slow.data(), slow.size());
-            filled += slow.size();
+        if (value < 0) {
+            bits += HexToBits(pair);
+            continue;
         }
+        for (int bit = 0; bit < 8; ++bit) bits += (value >> bit & 1) != 0 ? '1' : '0';
     }
-    bits.resize(filled);
     ImageBits = std::move(bits);
 }
 
 void ScreenBitsToBytes() {
     std::array<std::uint8_t, BitFileSize> bytes{};
-    const std::string& bits = SaveBits;
     for (std::size_t i = 0; i < BitFileSize; ++i) {
-        const std::size_t start = 8 * i;  // byte i is characters 8i to 8i + 7
-        const int value = start + 8 <= bits.size() ? ValueOfBits(bits.data() + start) : -1;
-        bytes[i] = value >= 0 ? static_cast<std::uint8_t>(value) : HexToByte(BitsToHex(bits, start + 1));
+        // Byte i is characters 8i to 8i + 7, bit 0 first.
+        const int value = ValueOfBits(std::string_view(SaveBits).substr(std::min(8 * i, SaveBits.size()), 8));
+        bytes[i] = value >= 0 ? static_cast<std::uint8_t>(value) : HexToByte(BitsToHex(SaveBits, 8 * i + 1));
     }
     BitBytes = bytes;
 }

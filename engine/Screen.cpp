@@ -1,10 +1,5 @@
-#include <algorithm>
-#include <array>
-#include <bit>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string>
+#include <utility>
 
 #include "ImageView.h"
 #include "Routines.h"
@@ -33,25 +28,13 @@ void DrawScreen(ImageView& view) {
 void SampleScreen(const ImageView& view) {
     ScreenPixels pixels;
     view.ReadScreen(pixels);
-    // The eight characters of each .bit byte are built as one word, starting
-    // as eight "0" and copied to the text as it lies in memory; a set pixel
-    // adds 1 to its character. No branch per pixel, and the compiler
-    // vectorises the loop over a row.
-    std::array<std::uint64_t, BitFileSize> words;
-    words.fill(0x3030303030303030);
+    std::string bits(ScreenBitCount, '0');
     for (int y = 0; y < ScreenHeight; ++y) {
-        // A row's pixels are consecutive bytes of its band, all at the same bit.
-        const std::size_t first = BitOfPoint(0, y);
-        const int character = static_cast<int>(first % BandHeight);
-        const int shift = 8 * (std::endian::native == std::endian::little ? character : 7 - character);
-        std::uint64_t* const row = &words[first / BandHeight];
         for (int x = 0; x < ScreenWidth; ++x) {
-            row[x] |= std::uint64_t{IsSet(pixels[PixelIndex(x, y)])} << shift;
+            if (IsSet(pixels[PixelIndex(x, y)])) bits[BitOfPoint(x, y)] = '1';
         }
     }
-    // Nothing can fail from here on, so SaveBits is replaced in place.
-    SaveBits.resize(ScreenBitCount);
-    std::memcpy(SaveBits.data(), words.data(), ScreenBitCount);
+    SaveBits = std::move(bits);
 }
 
 }  // namespace Routines

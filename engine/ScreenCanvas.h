@@ -28,9 +28,8 @@ public:
     }
 
     void SetBlackPixels(const ScreenMask& mask) override {
-        // Black is 0, so a set pixel's colour is masked away; arithmetic
-        // instead of a choice lets the compiler vectorise the loop.
-        for (std::size_t i = 0; i < pixels_.size(); ++i) pixels_[i] &= static_cast<Colour>(mask[i]) - 1;
+        for (std::size_t i = 0; i < pixels_.size(); ++i)
+            if (mask[i]) pixels_[i] = Black;
     }
 
     void ReadScreen(ScreenPixels& pixels) const override { pixels = pixels_; }
