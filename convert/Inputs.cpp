@@ -31,17 +31,12 @@ Pictures::Size PictureSize(const ConversionOptions& options) {
 }
 
 // The picture by the engine's picture rules at the asked size, inverted,
-// rotated and flipped. One drawn as it is needs only its part inside the
-// screen: cropping first keeps a large picture from being converted whole.
+// rotated and flipped.
 Routines::MonoPicture ConvertQtPicture(const QImage& picture, const ConversionOptions& options,
                                        Routines::PictureOutcome* outcome) {
-    const bool fitted = Routines::IsFitted(picture.width(), picture.height(), options.picture.placement,
-                                           options.width, options.height);
-    const QImage placed =
-        fitted ? picture
-               : picture.copy(QRect(0, 0, options.width, options.height).intersected(picture.rect()));
-    Routines::MonoPicture mono = Routines::PictureToMono(Pictures::RgbaPixels(placed), options.picture,
-                                                         options.width, options.height, outcome);
+    Routines::MonoPicture mono = Routines::PictureToMono(
+        Pictures::PixelsToPlace(picture, options.picture.placement, options.width, options.height),
+        options.picture, options.width, options.height, outcome);
     if (options.invert) mono = Routines::Inverted(mono);
     return Transformed(std::move(mono), options);
 }

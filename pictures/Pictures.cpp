@@ -193,6 +193,13 @@ Routines::RgbaPicture RgbaPixels(const QImage& picture) {
     return pixels;
 }
 
+Routines::RgbaPicture PixelsToPlace(const QImage& picture, Routines::Placement placement, int width,
+                                    int height) {
+    if (Routines::IsFitted(picture.width(), picture.height(), placement, width, height))
+        return RgbaPixels(picture);
+    return RgbaPixels(picture.copy(QRect(0, 0, width, height).intersected(picture.rect())));
+}
+
 QByteArray EncodePicture(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -10,7 +10,7 @@
 #include <QImage>
 #include <QString>
 
-#include "PictureToScreen.h"
+#include "PictureRules.h"
 
 namespace Pictures {
 
@@ -49,6 +49,14 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = S
 // The picture's pixels as the engine's picture rules take them: red, green,
 // blue and alpha bytes, row by row.
 Routines::RgbaPicture RgbaPixels(const QImage& picture);
+
+// The pixels the engine's rules place on a screen of width x height: the
+// whole picture when the placement scales it to fit, else only its top-left
+// part inside the screen, which is all that shows; so a large picture drawn
+// as it is is never converted whole. The window's view and pelorin-convert
+// both place pictures through here.
+Routines::RgbaPicture PixelsToPlace(const QImage& picture, Routines::Placement placement,
+                                    int width = Routines::ScreenWidth, int height = Routines::ScreenHeight);
 
 // The image as the bytes of a file in the format Qt's writers know by that
 // name ("png", "pbm", ...).

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "Failure.h"
-#include "PictureToScreen.h"
+#include "PictureRules.h"
 #include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
@@ -95,11 +95,11 @@ QImage PictureView::PersistentImage() const { return Composed().copy(); }
 
 void PictureView::SetBackgroundPicture(const QImage& picture) {
     // The engine's picture rules place it at the top-left corner and lay it on
-    // white, exactly as pelorin-convert does. Only the part inside the view
-    // matters; cropping first keeps a large picture from being converted whole.
+    // white, exactly as pelorin-convert --exact does.
+    Routines::PictureRules topLeft;
+    topLeft.placement = Routines::Placement::TopLeft;
     Routines::ScreenCanvas placed;
-    Routines::DrawPicture(placed, Pictures::RgbaPixels(picture.copy(ViewRect.intersected(picture.rect()))), 0,
-                          0, Routines::ScreenRules{});
+    Routines::DrawPicture(placed, Pictures::PixelsToPlace(picture, topLeft.placement), topLeft);
     Routines::ScreenPixels pixels;
     placed.ReadScreen(pixels);
     for (int y = 0; y < ViewRect.height(); ++y) {
