@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "CountingBoxes.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
 
@@ -47,11 +48,7 @@ constexpr int LogoLeft = 12, LogoTop = 17, LogoWidth = 72, LogoHeight = 14;
 
 bool failed = false;
 
-class SilentBoxes : public Routines::MessageBoxes {
-public:
-    void Show(const std::string&, const std::string&, Routines::BoxIcon) override { ++shown; }
-    int shown = 0;
-};
+using SilentBoxes = Bench::CountingBoxes;
 
 // An in-memory 96 x 48 view, white when cleared.
 using MemoryView = Routines::ScreenCanvas;

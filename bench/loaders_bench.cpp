@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "CountingBoxes.h"
 #include "PeakMemory.h"
 #include "Routines.h"
 
@@ -23,11 +24,7 @@ constexpr std::uintmax_t FourGiB = std::uintmax_t{4} << 30;
 
 bool failed = false;
 
-class CountingBoxes : public Routines::MessageBoxes {
-public:
-    void Show(const std::string&, const std::string&, Routines::BoxIcon) override { ++shown; }
-    long shown = 0;
-};
+using Bench::CountingBoxes;
 
 void Fail(benchmark::State& state, const char* why) {
     failed = true;

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QString>
 
+#include "EngineDoubles.h"
 #include "FaultShim.h"
 #include "FileAccess.h"
 #include "Files.h"
@@ -34,13 +35,11 @@ namespace fs = std::filesystem;
 using Routines::FailureCode;
 
 // A view whose top-left pixel is set, for Save Bit.
-struct TopLeftView : Routines::ImageView {
-    void Clear() override {}
-    void SetPixel(int, int, Routines::Colour) override {}
-    Routines::Colour ReadPixel(int x, int y) const override {
-        return x == 0 && y == 0 ? Routines::Black : Routines::White;
-    }
-};
+pelorin_test::FakeView TopLeftView() {
+    pelorin_test::FakeView view;
+    view.SetPixel(0, 0, Routines::Black);
+    return view;
+}
 
 Bytes TopLeftBitFile() {
     Bytes bytes(Routines::BitFileSize, 0);
