@@ -167,20 +167,12 @@ bool ConvertOne(const Request& request, const QString& input, CollectedBoxes& bo
                                           std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         }
         return true;
-    } catch (const Routines::Failure& failure) {
-        boxes.TakeLines();
-        PrintFailure(input, failure.Number(), failure.Description());
     } catch (const InputFailure& failure) {
         boxes.TakeLines();
         PrintFailure(input, failure.number, failure.description);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         boxes.TakeLines();
-        const Routines::Failure failure(Routines::FailureCode::OutOfMemory,
-                                        Routines::Quoted(ShownName(input).toStdString()));
-        PrintFailure(input, failure.Number(), failure.Description());
-    } catch (const std::exception& error) {
-        boxes.TakeLines();
-        const Routines::Failure failure(Routines::FailureCode::InternalError, error.what());
+        const Routines::Failure failure = Routines::CurrentFailure();
         PrintFailure(input, failure.Number(), failure.Description());
     }
     return false;

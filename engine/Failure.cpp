@@ -1,6 +1,8 @@
 #include "Failure.h"
 
 #include <cerrno>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "Words.h"
@@ -60,6 +62,20 @@ std::string Quoted(const std::string& text, std::size_t longest) {
     quoted += text.substr(0, longest);
     if (text.size() > longest) quoted += "...";
     return quoted + '"';
+}
+
+Failure CurrentFailure() {
+    try {
+        throw;
+    } catch (const Failure& failure) {
+        return failure;
+    } catch (const std::bad_alloc& error) {
+        return Failure(FailureCode::OutOfMemory, error.what());
+    } catch (const std::exception& error) {
+        return Failure(FailureCode::InternalError, error.what());
+    } catch (...) {
+        return Failure(FailureCode::InternalError, "unknown failure");
+    }
 }
 
 Failure MissingFile(const std::string& path) { return Failure(FailureCode::FileNotFound, Quoted(path)); }

@@ -42,6 +42,11 @@ private:
     std::string description_;
 };
 
+// The failure the exception being handled stands for: a Failure as it is,
+// running out of memory as OutOfMemory, anything else as InternalError. Call
+// it only inside a catch block; both programs report failures through it.
+Failure CurrentFailure();
+
 // A path or a value as failure descriptions show it: in double quotes, and
 // cut with "..." after the first `longest` characters.
 std::string Quoted(const std::string& text, std::size_t longest = std::string::npos);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -22,6 +24,26 @@ TEST(FailureTest, TheDetailTakesThePlaceholderOfTheTable) {
     EXPECT_EQ(failure.Description(), "File not found: /a/Screen.bit");
     EXPECT_EQ(std::string(failure.what()), failure.Description());
     EXPECT_EQ(Failure(FailureCode::Cancelled, "").Number(), 32755);
+}
+
+// Whatever a command raises becomes one failure to report.
+TEST(FailureTest, EveryExceptionStandsForAFailure) {
+    const auto failureOf = [](auto raise) {
+        try {
+            raise();
+        } catch (...) {
+            return Routines::CurrentFailure();
+        }
+        return Failure(FailureCode::InternalError, "nothing raised");
+    };
+    const Failure kept = failureOf([] { throw Routines::MissingFile("/a/b.bit"); });
+    EXPECT_EQ(kept.Code(), FailureCode::FileNotFound);
+    EXPECT_EQ(kept.Description(), Routines::MissingFile("/a/b.bit").Description());
+    EXPECT_EQ(failureOf([] { throw std::bad_alloc(); }).Code(), FailureCode::OutOfMemory);
+    const Failure other = failureOf([] { throw std::out_of_range("index 7"); });
+    EXPECT_EQ(other.Code(), FailureCode::InternalError);
+    EXPECT_NE(other.Description().find("index 7"), std::string::npos) << other.Description();
+    EXPECT_EQ(failureOf([] { throw 42; }).Code(), FailureCode::InternalError);
 }
 
 struct WordingRow {
