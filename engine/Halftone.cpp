@@ -239,7 +239,9 @@ public:
           set_(std::move(set)),
           sums_(static_cast<std::size_t>(windowsX_) * windowsY_),
           ssim_(sums_.size()),
-          blurredDifference_(picture.values.size(), 0.0) {
+          blurredDifference_(picture.values.size(), 0.0),
+          inverseNorm_(picture.values.size(), 1.0),
+          kernelSquares_(picture.values.size(), 0.0) {
         const int radius = std::max(1, static_cast<int>(std::ceil(3 * weights.toneSigma)));
         kernelSide_ = 2 * radius + 1;
         kernel_.resize(static_cast<std::size_t>(kernelSide_) * kernelSide_);
@@ -249,8 +251,25 @@ public:
                 total += kernel_[Index(dx + radius, dy + radius, kernelSide_)] =
                     std::exp(-(dx * dx + dy * dy) / (2.0 * weights.toneSigma * weights.toneSigma));
         for (double& k : kernel_) k /= total;
-        kernelSquares_ = 0;
-        for (double k : kernel_) kernelSquares_ += k * k;
+        // As GaussianBlur does, the kernel is renormalised where the picture's
+        // edges cut it: the tone near the border, a third of a 96 x 48
+        // picture's pixels, counts as much as anywhere else.
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                double inside = 0;
+                ForKernel(x, y, [&](std::size_t, double k) { inside += k; });
+                inverseNorm_[Index(x, y, width_)] = 1.0 / inside;
+            }
+        }
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                double squares = 0;
+                ForKernel(x, y, [&](std::size_t i, double k) {
+                    squares += k * k * inverseNorm_[i] * inverseNorm_[i];
+                });
+                kernelSquares_[Index(x, y, width_)] = squares;
+            }
+        }
         toneScale_ = weights.toneWeight / (static_cast<double>(picture.values.size()) * 255.0 * 255.0);
 
         for (int wy = 0; wy < windowsY_; ++wy) {
@@ -297,8 +316,10 @@ public:
             structure += WindowSsim(s) - ssim_[w];
         });
         double tone = 0;
-        ForKernel(x, y, [&](std::size_t i, double k) { tone += 2 * blurredDifference_[i] * change * k; });
-        tone += change * change * KernelSquaresAt(x, y);
+        ForKernel(x, y, [&](std::size_t i, double k) {
+            tone += 2 * blurredDifference_[i] * change * k * inverseNorm_[i];
+        });
+        tone += change * change * kernelSquares_[Index(x, y, width_)];
         const double structureScale = ssim_.empty() ? 0.0 : 1.0 / static_cast<double>(ssim_.size());
         return structure * structureScale - toneScale_ * tone;
     }
@@ -338,16 +359,9 @@ private:
                 visit(Index(nx, ny, width_), kernel_[Index(nx - x + radius, ny - y + radius, kernelSide_)]);
     }
 
-    double KernelSquaresAt(int x, int y) const {
-        const int radius = kernelSide_ / 2;
-        if (x >= radius && y >= radius && x + radius < width_ && y + radius < height_) return kernelSquares_;
-        double squares = 0;
-        ForKernel(x, y, [&](std::size_t, double k) { squares += k * k; });
-        return squares;
-    }
-
     void Spread(int x, int y, double change) {
-        ForKernel(x, y, [&](std::size_t i, double k) { blurredDifference_[i] += change * k; });
+        ForKernel(x, y,
+                  [&](std::size_t i, double k) { blurredDifference_[i] += change * k * inverseNorm_[i]; });
     }
 
     const GreyPicture& picture_;
@@ -359,9 +373,12 @@ private:
     std::vector<WindowSums> sums_;
     std::vector<double> ssim_;
     std::vector<double> blurredDifference_;
+    // The renormalised kernel's weight at pixel i is kernel_ * inverseNorm_[i].
+    std::vector<double> inverseNorm_;
+    // The sum of the squares of the renormalised weights a pixel spreads.
+    std::vector<double> kernelSquares_;
     std::vector<double> kernel_;
     int kernelSide_ = 0;
-    double kernelSquares_ = 0;
     double toneScale_ = 0;
 };
 

@@ -43,11 +43,17 @@ double Structure(const GreyPicture& picture, const std::vector<bool>& set);
 // 30 let texture back in, 60 lost structure), starting from serpentine Atkinson
 // of the picture sharpened by startSharpen (0.5), and lone dots are removed
 // afterwards (strayShare 2). On the benchmark, best alone keeps a mean
-// structure of 0.290 at a tone error of 14.0 (searching everywhere from plain
-// Atkinson: 0.298 at 8.8); with auto levels, the converter's defaults for a
-// photo, 0.319 at 29.0, against ImageMagick's Floyd-Steinberg 0.300 at 51.6.
-// About 9 ms per 96 x 48 picture, 110 to 120 times Floyd-Steinberg (the
-// search everywhere took about 330 times).
+// structure of 0.290 at a tone error of 13.7 (searching everywhere from plain
+// Atkinson: 0.297 at 8.5, the benchmark's "best-everywhere" row); with auto
+// levels, the converter's defaults for a photo, 0.318 at 28.9, against
+// ImageMagick's Floyd-Steinberg 0.300 at 51.6. About 9 ms per 96 x 48
+// picture, 90 to 130 times Floyd-Steinberg.
+// What the benchmark measured and the eye refused: the search everywhere with
+// more passes, tone weight 11 to 1, reaches 0.302 at 9.0 to 0.348 at 29, all
+// of it mazes; starting it from Floyd-Steinberg of levels 0-200 adds 0.01;
+// toggling whole 3 x 3 or 5 x 5 blocks found nothing more; searching the flat
+// parts for tone alone (0.293 at 8.1) scattered lone dots into the shadows;
+// a cost on unlike neighbours only made the worms fatter.
 struct SearchWeights {
     float toneSigma = 2.0f;
     double toneWeight = 11.0;

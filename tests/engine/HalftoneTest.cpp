@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -158,6 +159,73 @@ INSTANTIATE_TEST_SUITE_P(
                     SearchCase{"small_picture", Picture(9, 8, [](int x, int y) { return 28.0f * x + y; }),
                                Dithering::FloydSteinberg}),
     [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
+
+// The search's objective is the structure less the tone term measured as the
+// quality benchmark measures tone: both pictures blurred by GaussianBlur, whose
+// kernel is renormalised where the picture's edges cut it. Errors on the
+// border count as much as errors inside.
+struct ObjectiveCase {
+    const char* name;
+    GreyPicture picture;
+    std::vector<bool> set;
+};
+
+void PrintTo(const ObjectiveCase& c, std::ostream* out) { *out << c.name; }
+
+class ObjectiveTone : public testing::TestWithParam<ObjectiveCase> {};
+
+TEST_P(ObjectiveTone, IsTheStructureLessTheBlurredToneError) {
+    const ObjectiveCase& c = GetParam();
+    const SearchWeights weights;
+    GreyPicture result = c.picture;
+    for (std::size_t i = 0; i < result.values.size(); ++i) result.values[i] = c.set[i] ? 0.0f : 255.0f;
+    const GreyPicture blurredPicture = GaussianBlur(c.picture, weights.toneSigma);
+    const GreyPicture blurredResult = GaussianBlur(result, weights.toneSigma);
+    double squares = 0;
+    for (std::size_t i = 0; i < result.values.size(); ++i) {
+        const double difference = (blurredResult.values[i] - blurredPicture.values[i]) / 255.0;
+        squares += difference * difference;
+    }
+    const double expected = Structure(c.picture, c.set) -
+                            weights.toneWeight * squares / static_cast<double>(result.values.size());
+    EXPECT_NEAR(SearchObjective(c.picture, c.set, weights), expected, 1e-5);
+}
+
+namespace {
+
+std::vector<bool> BorderRowsSet(int width, int height, int rows) {
+    std::vector<bool> set(static_cast<std::size_t>(width) * height, false);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            set[static_cast<std::size_t>(y) * width + x] = y < rows || y >= height - rows;
+    return set;
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Results, ObjectiveTone,
+                         testing::Values(ObjectiveCase{"photo_floyd_steinberg", PhotoLike(7),
+                                                       Halftone(PhotoLike(7), Dithering::FloydSteinberg)},
+                                         ObjectiveCase{"white_with_black_border_rows", Flat(255),
+                                                       BorderRowsSet(ScreenWidth, ScreenHeight, 2)},
+                                         ObjectiveCase{"grey_thresholded", Flat(140),
+                                                       std::vector<bool>(ScreenWidth* ScreenHeight, false)},
+                                         ObjectiveCase{"small_black_on_white",
+                                                       Picture(9, 8, [](int, int) { return 255.0f; }),
+                                                       std::vector<bool>(72, true)}),
+                         [](const testing::TestParamInfo<ObjectiveCase>& info) { return info.param.name; });
+
+// The same picture gives the same pixels every time, whatever ran before: the
+// search keeps no state between calls and visits pixels in a fixed order.
+TEST(Best, GivesTheSamePixelsEveryTime) {
+    const GreyPicture photo = PhotoLike(11);
+    const std::vector<bool> first = Halftone(photo, Dithering::Best);
+    const std::vector<bool> other = Halftone(PhotoLike(12), Dithering::Best);
+    EXPECT_NE(first, other);
+    EXPECT_EQ(Halftone(photo, Dithering::Best), first);
+    const GreyPicture copy = photo;
+    EXPECT_EQ(Halftone(copy, Dithering::Best), first);
+}
 
 TEST(Structure, IsOneForAPerfectMatchAndFallsForTheNegative) {
     const GreyPicture checks =
