@@ -10,6 +10,10 @@
 set -euo pipefail
 converter=$(realpath "$1")
 rounds=${2:-30}
+# ImageMagick itself: a `convert` earlier on the PATH may be a stand-in.
+imagemagick=/usr/bin/convert
+"$imagemagick" -version | head -n 1 | grep -q ImageMagick ||
+  { echo "$imagemagick is not ImageMagick (scripts/setup.sh --bench installs it)" >&2; exit 1; }
 logo_count=1000
 
 now_ns() { date +%s%N; }
@@ -25,7 +29,7 @@ measure_in() {
   # shellcheck disable=SC2064
   trap "rm -rf '$folder'" RETURN
 
-  convert -seed 17 -size 96x48 plasma:fractal "$folder/in.png"
+  "$imagemagick" -seed 17 -size 96x48 plasma:fractal "$folder/in.png"
   mkdir "$folder/logos" "$folder/out"
   {
     printf 'NOL'
@@ -40,7 +44,7 @@ measure_in() {
     "$converter" "$folder/in.png" -o "$folder/ours.bit"
     ours=$((ours + $(now_ns) - start))
     start=$(now_ns)
-    convert "$folder/in.png" -fill black +opaque white -crop 96x8 +repage -transpose -append "MONO:$folder/theirs.bit"
+    "$imagemagick" "$folder/in.png" -fill black +opaque white -crop 96x8 +repage -transpose -append "MONO:$folder/theirs.bit"
     theirs=$((theirs + $(now_ns) - start))
   done
   local ours_ms theirs_ms
