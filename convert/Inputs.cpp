@@ -20,6 +20,7 @@
 #include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
+#include "StreamedInputs.h"
 
 namespace Convert {
 
@@ -125,6 +126,7 @@ InputKind KindOfBytes(const QByteArray& bytes) {
 std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind kind,
                                                  const ConversionOptions& options, PictureNotes* notes) {
     if (kind != InputKind::Picture) return ConvertWithEngine(EnginePath(path), kind, options);
+    if (auto streamed = ConvertStreamedFile(path, options, notes)) return streamed;
     QString damage;
     const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
                                                  options.partial ? &damage : nullptr);
@@ -136,6 +138,7 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
                                                   const ConversionOptions& options, PictureNotes* notes) {
     const InputKind kind = KindOfBytes(bytes);
     if (kind == InputKind::Picture) {
+        if (auto streamed = ConvertStreamedBytes(bytes, name, options, notes)) return streamed;
         QString damage;
         const QImage picture =
             Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);

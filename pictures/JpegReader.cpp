@@ -93,11 +93,13 @@ struct Decoding {
 
 // The libjpeg calls, in a function with no objects to destroy, so that an
 // error may jump back into it.
-Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOptions& options,
-               RowStream& stream) {
+Outcome Decode(Decoding& d, const PictureSource& source, const StreamOptions& options, RowStream& stream) {
     jpeg_decompress_struct& info = d.info;
     if (setjmp(d.trap.back) != 0) return d.result.storedWidth > 0 ? Outcome::Damaged : Outcome::Refused;
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    if (source.file != nullptr)
+        jpeg_stdio_src(&info, source.file);
+    else
+        jpeg_mem_src(&info, source.bytes.data(), static_cast<unsigned long>(source.bytes.size()));
     jpeg_save_markers(&info, Exif, 0xffff);
     jpeg_read_header(&info, TRUE);
 
@@ -118,6 +120,7 @@ Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOpt
         d.refusal = "coefficients";
         return Outcome::Refused;
     }
+    if (options.headerOnly) return Outcome::Stopped;
     info.mem->max_memory_to_use = ProgressiveCoefficientBudget + (std::int64_t{32} << 20);
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -164,15 +167,15 @@ std::int64_t JpegCoefficientBytes(std::span<const std::uint8_t> bytes) {
     return result;
 }
 
-StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& name,
-                      const StreamOptions& options, RowStream& stream) {
+StreamResult ReadJpeg(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                      RowStream& stream) {
     Decoding d;
     d.info.err = jpeg_std_error(&d.trap.manager);
     d.trap.manager.error_exit = OnError;
     d.trap.manager.emit_message = OnMessage;
     d.trap.stopOnWarning = !options.partial;
     jpeg_create_decompress(&d.info);
-    const Outcome outcome = Decode(d, bytes, options, stream);
+    const Outcome outcome = Decode(d, source, options, stream);
     const std::int64_t coefficients = outcome == Outcome::Refused ? CoefficientBytes(d.info) : 0;
     jpeg_destroy_decompress(&d.info);
 

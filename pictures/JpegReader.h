@@ -27,7 +27,7 @@ std::int64_t JpegCoefficientBytes(std::span<const std::uint8_t> bytes);
 // the budget, corrupt or cut short (libjpeg's warnings included) raises the
 // InvalidPicture failure naming `name` and what was wrong, unless
 // options.partial lets what was decoded through (reported in the result).
-StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& name,
-                      const StreamOptions& options, RowStream& stream);
+StreamResult ReadJpeg(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                      RowStream& stream);
 
 }  // namespace Pictures

@@ -1,6 +1,7 @@
 #include "PngReader.h"
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <png.h>
 #include <vector>
@@ -21,11 +22,16 @@ constexpr png_alloc_size_t LargestChunk = 1 << 20;
 
 struct Source {
     std::span<const std::uint8_t> bytes;
+    std::FILE* file = nullptr;
     std::size_t offset = 0;
 };
 
 void ReadBytes(png_structp png, png_bytep into, png_size_t length) {
     auto* source = static_cast<Source*>(png_get_io_ptr(png));
+    if (source->file != nullptr) {
+        if (std::fread(into, 1, length, source->file) != length) png_error(png, "the file is cut short");
+        return;
+    }
     if (source->bytes.size() - source->offset < length) png_error(png, "the file is cut short");
     std::memcpy(into, source->bytes.data() + source->offset, length);
     source->offset += length;
@@ -60,6 +66,7 @@ struct Decoding {
     std::int64_t statedWidth = 0;
     std::int64_t statedHeight = 0;
     bool interlaced = false;
+    bool headerOnly = false;
 };
 
 void SetTransforms(png_structp png, png_infop info) {
@@ -76,6 +83,7 @@ void SetTransforms(png_structp png, png_infop info) {
 Outcome Decode(Decoding& d, RowStream& stream) {
     if (setjmp(png_jmpbuf(d.png)) != 0) return d.result.storedWidth > 0 ? Outcome::Damaged : Outcome::Refused;
     png_set_read_fn(d.png, &d.source, ReadBytes);
+    png_set_sig_bytes(d.png, static_cast<int>(d.source.offset));
     png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, Skipped, SkippedCount);
     png_set_chunk_malloc_max(d.png, LargestChunk);
@@ -93,6 +101,7 @@ Outcome Decode(Decoding& d, RowStream& stream) {
     png_uint_32 exifLength = 0;
     if (png_get_eXIf_1(d.png, d.info, &exifLength, &exif) != 0)
         d.result.orientation = TiffOrientation({exif, exifLength});
+    if (d.headerOnly) return Outcome::Stopped;
 
     SetTransforms(d.png, d.info);
     const int passes = png_set_interlace_handling(d.png);
@@ -123,13 +132,19 @@ Outcome Decode(Decoding& d, RowStream& stream) {
 
 }  // namespace
 
-StreamResult ReadPng(std::span<const std::uint8_t> bytes, const std::string& name,
-                     const StreamOptions& options, RowStream& stream) {
+StreamResult ReadPng(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                     RowStream& stream) {
     static constexpr std::uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (bytes.size() < sizeof Signature || std::memcmp(bytes.data(), Signature, sizeof Signature) != 0)
-        RefusePicture(name, "not a PNG");
+    std::uint8_t start[sizeof Signature] = {};
+    if (source.file != nullptr) {
+        if (std::fread(start, 1, sizeof start, source.file) != sizeof start) RefusePicture(name, "not a PNG");
+    } else if (source.bytes.size() >= sizeof Signature) {
+        std::memcpy(start, source.bytes.data(), sizeof start);
+    }
+    if (std::memcmp(start, Signature, sizeof Signature) != 0) RefusePicture(name, "not a PNG");
     Decoding d;
-    d.source.bytes = bytes;
+    d.source = {.bytes = source.bytes, .file = source.file, .offset = sizeof Signature};
+    d.headerOnly = options.headerOnly;
     d.trap.strict = !options.partial;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d.trap, OnError, OnWarning);
     if (d.png == nullptr) RefusePicture(name, "out of memory");

@@ -21,7 +21,7 @@ inline constexpr std::int64_t InterlacedPixelBudget = 16 * 1024 * 1024;
 // beyond the limits, a corrupt chunk (bad checksum) or a file cut short
 // raises the InvalidPicture failure naming `name`, unless options.partial
 // lets what was decoded through (reported in the result).
-StreamResult ReadPng(std::span<const std::uint8_t> bytes, const std::string& name,
-                     const StreamOptions& options, RowStream& stream);
+StreamResult ReadPng(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                     RowStream& stream);
 
 }  // namespace Pictures
