@@ -66,6 +66,7 @@ Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& op
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)) != 0) throw std::runtime_error("libpng could not write the test picture");
     png_set_write_fn(png, &bytes, Append, Flush);
+    if (options.pngLevel >= 0) png_set_compression_level(png, options.pngLevel);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

@@ -15,6 +15,7 @@ struct MadeOptions {
     bool progressive = false;  // JPEG
     bool interlaced = false;   // PNG
     int orientation = 0;       // 0: no Exif at all
+    int pngLevel = -1;         // zlib's compression level; -1 its default
 };
 
 Bytes MakeJpeg(int width, int height, const Painter& paint, const MadeOptions& options = {});
