@@ -25,41 +25,12 @@ QByteArray Held(const Bytes& bytes) {
 // light ground, which no turn or mirror maps onto itself.
 bool DarkQuarter(int x, int y, int width, int height) { return x < width / 2 && y < height / 2; }
 
-// Where the upright picture's pixel is that a camera held the orientation's
-// way stores at (x, y) of its stored width x height, from the Exif tag's
-// description of where the stored rows and columns lie.
-std::pair<int, int> UprightOf(int orientation, int x, int y, int width, int height) {
-    switch (orientation) {
-        case 2:  // stored mirrored left to right
-            return {width - 1 - x, y};
-        case 3:  // turned half round
-            return {width - 1 - x, height - 1 - y};
-        case 4:  // mirrored top to bottom
-            return {x, height - 1 - y};
-        case 5:  // row 0 is the left side, column 0 the top
-            return {y, x};
-        case 6:  // row 0 is the right side, column 0 the top
-            return {height - 1 - y, x};
-        case 7:  // row 0 is the right side, column 0 the bottom
-            return {height - 1 - y, width - 1 - x};
-        case 8:  // row 0 is the left side, column 0 the bottom
-            return {y, width - 1 - x};
-        default:
-            return {x, y};
-    }
-}
-
 // The upright uprightWidth x uprightHeight picture with the dark quarter, as
 // the orientation stores it.
 Painter StoredQuarter(int orientation, int uprightWidth, int uprightHeight) {
-    const bool swaps = orientation >= 5;
-    const int width = swaps ? uprightHeight : uprightWidth;
-    const int height = swaps ? uprightWidth : uprightHeight;
-    return [=](int x, int y, std::uint8_t* rgb) {
-        const auto [ux, uy] = UprightOf(orientation, x, y, width, height);
-        const std::uint8_t value = DarkQuarter(ux, uy, uprightWidth, uprightHeight) ? 30 : 225;
-        rgb[0] = rgb[1] = rgb[2] = value;
-    };
+    return StoredAs(orientation, uprightWidth, uprightHeight, [=](int x, int y, std::uint8_t* rgb) {
+        rgb[0] = rgb[1] = rgb[2] = DarkQuarter(x, y, uprightWidth, uprightHeight) ? 30 : 225;
+    });
 }
 
 void Flat(int, int, std::uint8_t* rgb) { rgb[0] = rgb[1] = rgb[2] = 200; }

@@ -44,49 +44,6 @@ float LargestDifference(const std::vector<float>& a, const std::vector<float>& b
     return largest;
 }
 
-// The landscape upright at 330 x 165; stored by a camera held the
-// orientation's way, pixel (x, y) of the stored picture shows the upright
-// pixel given by the Exif tag's description of the stored rows and columns.
-Painter StoredLandscape(int orientation) {
-    constexpr int Width = 330;
-    constexpr int Height = 165;
-    return [orientation](int x, int y, std::uint8_t* rgb) {
-        int ux = x;
-        int uy = y;
-        switch (orientation) {
-            case 2:
-                ux = Width - 1 - x;
-                break;
-            case 3:
-                ux = Width - 1 - x;
-                uy = Height - 1 - y;
-                break;
-            case 4:
-                uy = Height - 1 - y;
-                break;
-            case 5:
-                ux = y;
-                uy = x;
-                break;
-            case 6:
-                ux = Width - 1 - y;
-                uy = x;
-                break;
-            case 7:
-                ux = Width - 1 - y;
-                uy = Height - 1 - x;
-                break;
-            case 8:
-                ux = y;
-                uy = Height - 1 - x;
-                break;
-            default:
-                break;
-        }
-        Landscape(ux, uy, rgb);
-    };
-}
-
 }  // namespace
 
 class FittedOrientation : public testing::TestWithParam<int> {};
@@ -98,8 +55,8 @@ class FittedOrientation : public testing::TestWithParam<int> {};
 TEST_P(FittedOrientation, EqualsTheUprightPictureReduced) {
     const int orientation = GetParam();
     const bool swaps = orientation >= 5;
-    const Bytes png = MakePng(swaps ? 165 : 330, swaps ? 330 : 165, StoredLandscape(orientation),
-                              {.orientation = orientation});
+    const Bytes png = MakePng(swaps ? 165 : 330, swaps ? 330 : 165,
+                              StoredAs(orientation, 330, 165, Landscape), {.orientation = orientation});
     const auto fitted = ReadFittedPicture(View(png), "turned.png", {});
     ASSERT_TRUE(fitted.has_value());
     EXPECT_EQ(fitted->width, 330);

@@ -87,6 +87,35 @@ Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& op
     return bytes;
 }
 
+Painter StoredAs(int orientation, int uprightWidth, int uprightHeight, Painter upright) {
+    const bool swaps = orientation >= 5;
+    const int width = swaps ? uprightHeight : uprightWidth;
+    const int height = swaps ? uprightWidth : uprightHeight;
+    // Where the stored rows and columns lie in the upright picture, by the Exif
+    // tag's description: row 0 at the top, right, bottom or left, column 0 at
+    // the left, top, right or bottom.
+    return [=](int x, int y, std::uint8_t* rgb) {
+        switch (orientation) {
+            case 2:  // mirrored left to right
+                return upright(width - 1 - x, y, rgb);
+            case 3:  // turned half round
+                return upright(width - 1 - x, height - 1 - y, rgb);
+            case 4:  // mirrored top to bottom
+                return upright(x, height - 1 - y, rgb);
+            case 5:  // row 0 is the left side, column 0 the top
+                return upright(y, x, rgb);
+            case 6:  // row 0 is the right side, column 0 the top
+                return upright(height - 1 - y, x, rgb);
+            case 7:  // row 0 is the right side, column 0 the bottom
+                return upright(height - 1 - y, width - 1 - x, rgb);
+            case 8:  // row 0 is the left side, column 0 the bottom
+                return upright(y, width - 1 - x, rgb);
+            default:
+                return upright(x, y, rgb);
+        }
+    };
+}
+
 void Landscape(int x, int y, std::uint8_t* rgb) {
     const double value = 128 + 60 * std::sin(x / 37.0) * std::cos(y / 23.0) + 50 * std::sin((x + y) / 151.0);
     rgb[0] = static_cast<std::uint8_t>(std::lround(value));

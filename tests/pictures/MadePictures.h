@@ -24,5 +24,10 @@ Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& op
 // The Exif TIFF structure (big-endian) holding only an orientation.
 Bytes ExifTiff(int orientation);
 
+// The upright picture, uprightWidth x uprightHeight, as a camera held the
+// orientation's way (1 to 8) stores it: the painter of the stored picture,
+// whose sides are swapped for 5 to 8.
+Painter StoredAs(int orientation, int uprightWidth, int uprightHeight, Painter upright);
+
 // A smooth picture with detail at every scale: what a photo resamples like.
 void Landscape(int x, int y, std::uint8_t* rgb);
