@@ -13,7 +13,6 @@
 
 #include "Formats.h"
 #include "JpegReader.h"
-#include "PngReader.h"
 #include "RowStream.h"
 
 namespace Convert {
@@ -36,17 +35,16 @@ QString HelpBeginning() {
                "recognised by \"NOL\" or \"NGG\" at the start, else by the name), and every picture\n"
                "format Qt reads (BMP, PNG, GIF, PBM/PGM/PPM, JPEG...). '-' reads standard input.\n"
                "\n"
-               "Limits: a JPEG (baseline or progressive) or PNG that is fitted is read row by row,\n"
-               "from a file of any size, up to %1 pixels and %2 a side, and turned\n"
-               "upright by its Exif orientation; a progressive JPEG's coefficients may take\n"
-               "%3 MiB, an interlaced PNG %4 pixels. Any other picture, and one drawn as\n"
-               "it is, may have %5 MiB, %6 pixels a side and %7 pixels (a baseline JPEG\n"
-               "four times that). Standard input is read up to %5 MiB.\n"
+               "Limits: a JPEG (baseline or progressive) or PNG (interlaced or not) that is\n"
+               "fitted is read row by row, from a file of any size, up to %1 pixels and\n"
+               "%2 a side, and turned upright by its Exif orientation; a progressive JPEG's\n"
+               "coefficients may take %3 MiB. Any other picture, and one drawn as it is, may\n"
+               "have %4 MiB, %5 pixels a side and %6 pixels (a baseline JPEG four times\n"
+               "that). Standard input is read up to %4 MiB.\n"
                "\n")
         .arg(Pictures::LargestStreamedPixelCount)
         .arg(Pictures::LargestStreamedSide)
         .arg(Pictures::ProgressiveCoefficientBudget >> 20)
-        .arg(Pictures::InterlacedPixelBudget)
         .arg(Pictures::LargestFileBytes >> 20)
         .arg(Pictures::LargestSide)
         .arg(Pictures::LargestPixelCount);

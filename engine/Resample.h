@@ -32,6 +32,10 @@ public:
 
     // The next source row (sourceWidth values). Rows beyond sourceHeight are ignored.
     void AddRow(std::span<const float> greyRow);
+    // Some pixels of source row y, in any order of rows: those at columns
+    // firstColumn, firstColumn + columnStep, ... (as an interlaced picture's
+    // passes give them). Each source pixel counts once, by AddRow or here.
+    void AddPixels(int y, std::span<const float> values, int firstColumn, int columnStep);
     // The target picture, once every source row was added.
     GreyPicture Result() const;
 

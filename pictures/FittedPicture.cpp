@@ -1,5 +1,6 @@
 #include "FittedPicture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -15,7 +16,7 @@ namespace Pictures {
 namespace {
 
 // Folds decoded rows, in the stored orientation, into the fit rectangle's
-// size turned the same way.
+// size turned the same way; an interlaced PNG's passes as they come.
 class FittingStream : public RowStream {
 public:
     FittingStream(int storedTargetWidth, int storedTargetHeight, Routines::Colour background)
@@ -23,6 +24,7 @@ public:
 
     void Begin(int width, int height) override {
         reducer_.emplace(width, height, targetWidth_, targetHeight_);
+        width_ = width;
         height_ = height;
         grey_.resize(static_cast<std::size_t>(width));
     }
@@ -32,25 +34,57 @@ public:
         ++rows_;
         return true;
     }
-    // The reduced picture; rows a damaged picture never gave are the background.
-    Routines::GreyPicture Result() {
-        if (!reducer_)
-            return {targetWidth_, targetHeight_,
-                    std::vector<float>(static_cast<std::size_t>(targetWidth_) * targetHeight_)};
-        const std::uint8_t clear[4] = {0, 0, 0, 0};
-        float backgroundGrey = 0;
-        Routines::GreyRow(clear, background_, {&backgroundGrey, 1});
-        std::fill(grey_.begin(), grey_.end(), backgroundGrey);
+    bool TakesPasses() const override { return true; }
+    bool PassRow(int y, int firstColumn, int columnStep, int count, const std::uint8_t* rgba) override {
+        const std::span<float> grey(grey_.data(), static_cast<std::size_t>(count));
+        Routines::GreyRow({rgba, 4 * grey.size()}, background_, grey);
+        reducer_->AddPixels(y, grey, firstColumn, columnStep);
+        // How much of each target pixel the passes so far have covered, for a
+        // picture cut short within them.
+        if (!covered_) {
+            covered_.emplace(width_, height_, targetWidth_, targetHeight_);
+            ones_.assign(grey_.size(), 1.0f);
+        }
+        covered_->AddPixels(y, std::span<const float>(ones_).first(grey.size()), firstColumn, columnStep);
+        return true;
+    }
+    // The reduced picture. Of a damaged picture, rows never given are the
+    // background, and pixels of passes never given take the mean of those
+    // that came.
+    Routines::GreyPicture Result(bool damaged) {
+        const auto size = static_cast<std::size_t>(targetWidth_) * targetHeight_;
+        const float background = BackgroundGrey();
+        if (!reducer_) return {targetWidth_, targetHeight_, std::vector<float>(size, background)};
+        if (covered_) {
+            Routines::GreyPicture reduced = reducer_->Result();
+            if (!damaged) return reduced;
+            const Routines::GreyPicture covered = covered_->Result();
+            for (std::size_t i = 0; i < size; ++i)
+                reduced.values[i] =
+                    covered.values[i] > 0 ? reduced.values[i] / covered.values[i] : background;
+            return reduced;
+        }
+        std::fill(grey_.begin(), grey_.end(), background);
         for (; rows_ < height_; ++rows_) reducer_->AddRow(grey_);
         return reducer_->Result();
     }
 
 private:
+    float BackgroundGrey() const {
+        const std::uint8_t clear[4] = {0, 0, 0, 0};
+        float grey = 0;
+        Routines::GreyRow(clear, background_, {&grey, 1});
+        return grey;
+    }
+
     int targetWidth_;
     int targetHeight_;
     Routines::Colour background_;
     std::optional<Routines::AreaReducer> reducer_;
+    std::optional<Routines::AreaReducer> covered_;
     std::vector<float> grey_;
+    std::vector<float> ones_;
+    int width_ = 0;
     int height_ = 0;
     int rows_ = 0;
 };
@@ -79,7 +113,7 @@ std::optional<FittedGrey> ReadFitted(const PictureSource& source, const std::str
                                              .orient = request.orient,
                                              .partial = request.partial},
                                             stream);
-    Routines::GreyPicture stored = stream.Result();
+    Routines::GreyPicture stored = stream.Result(!read.damage.empty());
     fitted.grey = {where.width, where.height,
                    Upright(stored.values, stored.width, stored.height, read.orientation)};
     fitted.damage = read.damage;

@@ -78,6 +78,32 @@ void SetTransforms(png_structp png, png_infop info) {
     png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
 }
 
+// An interlaced picture pass by pass, each pass's rows as libpng gives them
+// without putting the picture together: memory follows one row.
+Outcome DecodePasses(Decoding& d, RowStream& stream) {
+    png_read_update_info(d.png, d.info);
+    const auto width = static_cast<png_uint_32>(d.statedWidth);
+    const auto height = static_cast<png_uint_32>(d.statedHeight);
+    d.rows.resize(static_cast<std::size_t>(width) * 4);
+    d.result.width = d.result.storedWidth;
+    d.result.height = d.result.storedHeight;
+    stream.Begin(d.result.width, d.result.height);
+    for (int pass = 0; pass < PNG_INTERLACE_ADAM7_PASSES; ++pass) {
+        const png_uint_32 columns = PNG_PASS_COLS(width, pass);
+        const png_uint_32 rows = PNG_PASS_ROWS(height, pass);
+        if (columns == 0 || rows == 0) continue;  // libpng skips an empty pass
+        for (png_uint_32 row = 0; row < rows; ++row) {
+            png_read_row(d.png, d.rows.data(), nullptr);
+            if (!stream.PassRow(static_cast<int>(PNG_ROW_FROM_PASS_ROW(row, pass)),
+                                static_cast<int>(PNG_COL_FROM_PASS_COL(0, pass)),
+                                1 << PNG_PASS_COL_SHIFT(pass), static_cast<int>(columns), d.rows.data()))
+                return Outcome::Stopped;
+        }
+    }
+    png_read_end(d.png, nullptr);
+    return d.trap.message.empty() ? Outcome::Whole : Outcome::Damaged;
+}
+
 // The libpng calls, in a function with no objects to destroy, so that an
 // error may jump back into it.
 Outcome Decode(Decoding& d, RowStream& stream) {
@@ -107,6 +133,8 @@ Outcome Decode(Decoding& d, RowStream& stream) {
     if (d.headerOnly) return Outcome::Stopped;
 
     SetTransforms(d.png, d.info);
+    if (png_get_interlace_type(d.png, d.info) == PNG_INTERLACE_ADAM7 && stream.TakesPasses())
+        return DecodePasses(d, stream);
     const int passes = png_set_interlace_handling(d.png);
     png_read_update_info(d.png, d.info);
     const auto width = static_cast<std::size_t>(d.statedWidth);

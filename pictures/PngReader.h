@@ -2,8 +2,10 @@
 
 // PNG pictures through libpng, row by row: each row goes to the stream as it
 // is decoded, so memory follows one row. An interlaced PNG is only whole after
-// its last pass; it is decoded into one picture of four bytes a pixel, which
-// limits it to InterlacedPixelBudget pixels.
+// its last pass: a stream that takes passes (RowStream::TakesPasses) gets
+// each pass's rows as they are decoded, of any picture within the size
+// limits; for any other, it is decoded into one picture of four bytes a
+// pixel, which limits it to InterlacedPixelBudget pixels.
 
 #include <cstdint>
 #include <span>

@@ -25,6 +25,15 @@ public:
     // One row of Begin's width; false once the receiver has all it needs, so
     // that the reader stops decoding.
     virtual bool Row(const std::uint8_t* rgba) = 0;
+    // Whether an interlaced picture may come pass by pass through PassRow
+    // instead of row by row, so that the reader need not hold it whole.
+    virtual bool TakesPasses() const { return false; }
+    // Of row y, the `count` pixels at columns firstColumn, firstColumn +
+    // columnStep, ...; false once the receiver has all it needs.
+    virtual bool PassRow(int /*y*/, int /*firstColumn*/, int /*columnStep*/, int /*count*/,
+                         const std::uint8_t* /*rgba*/) {
+        return false;
+    }
 };
 
 struct StreamOptions {

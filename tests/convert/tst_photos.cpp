@@ -181,10 +181,12 @@ private slots:
         QTest::newRow("progressive jpeg of 12.5 megapixels") << "jpeg" << 5000 << 2500 << true << -1;
         QTest::newRow("png of 6.5 megapixels") << "png" << 3600 << 1800 << false << -1;
         QTest::newRow("interlaced png of 6.5 megapixels") << "png" << 3600 << 1800 << true << -1;
+        QTest::newRow("interlaced png of 20 megapixels") << "png" << 6400 << 3200 << true << -1;
         QTest::newRow("png file over 8 MiB, uncompressed") << "png" << 2400 << 1200 << false << -1;
     }
 
-    // Each of these was refused by the whole-picture readers' 4194304 pixels,
+    // Each of these was refused by the whole-picture readers' 4194304 pixels
+    // (the interlaced PNG of 20 megapixels by the streaming reader too),
     // 16 megapixels for a JPEG read smaller, or 8 MiB; fitted, they read, and
     // their dark quarter fills the screen's (each is twice as wide as high).
     void readsBeyondTheWholePictureLimits() {

@@ -137,3 +137,30 @@ TEST_P(FittedFile, EqualsTheBytesRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(JpegAndPng, FittedFile, testing::Bool());
+
+// An interlaced PNG comes pass by pass, each pixel summed once as in the
+// rows of the same picture stored plainly: within float rounding of it.
+TEST(FittedPicture, InterlacedPassesAgreeWithRows) {
+    const Bytes plain = MakePng(700, 350, Landscape);
+    const Bytes interlaced = MakePng(700, 350, Landscape, {.interlaced = true});
+    const auto rows = ReadFittedPicture(View(plain), "plain.png", {});
+    const auto passes = ReadFittedPicture(View(interlaced), "interlaced.png", {});
+    ASSERT_TRUE(rows && passes);
+    ASSERT_EQ(passes->grey.values.size(), rows->grey.values.size());
+    EXPECT_LE(LargestDifference(passes->grey.values, rows->grey.values), 0.001f);
+}
+
+// Cut short within its passes and let through, an interlaced PNG shows what
+// the passes that came show: the whole picture coarser, not a blank.
+TEST(FittedPicture, InterlacedCutShortShowsTheEarlierPasses) {
+    const Bytes whole = MakePng(700, 350, Landscape, {.interlaced = true});
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    const auto expected = ReadFittedPicture(View(whole), "whole.png", {});
+    const auto partial = ReadFittedPicture(View(cut), "cut.png", {.partial = true});
+    ASSERT_TRUE(expected && partial);
+    EXPECT_FALSE(partial->damage.empty());
+    double total = 0;
+    for (std::size_t i = 0; i < expected->grey.values.size(); ++i)
+        total += std::abs(expected->grey.values[i] - partial->grey.values[i]);
+    EXPECT_LE(total / static_cast<double>(expected->grey.values.size()), 4.0);
+}
