@@ -50,11 +50,15 @@ AreaReducer::AreaReducer(int sourceWidth, int sourceHeight, int targetWidth, int
     : targetWidth_(std::max(targetWidth, 0)),
       targetHeight_(std::max(targetHeight, 0)),
       sourceHeight_(std::max(sourceHeight, 0)),
-      columns_(static_cast<std::size_t>(std::max(sourceWidth, 0))),
+      columnStart_(1, 0),
       reducedRow_(static_cast<std::size_t>(targetWidth_)),
       sums_(static_cast<std::size_t>(targetWidth_) * targetHeight_) {
-    for (int x = 0; x < static_cast<int>(columns_.size()); ++x)
-        columns_[x] = OverlapsOf(x, static_cast<int>(columns_.size()), targetWidth_);
+    const int columns = std::max(sourceWidth, 0);
+    for (int x = 0; x < columns; ++x) {
+        const std::vector<Overlap> overlaps = OverlapsOf(x, columns, targetWidth_);
+        columnOverlaps_.insert(columnOverlaps_.end(), overlaps.begin(), overlaps.end());
+        columnStart_.push_back(columnOverlaps_.size());
+    }
 }
 
 void AreaReducer::AddRow(std::span<const float> greyRow) {
@@ -66,10 +70,11 @@ void AreaReducer::AddRow(std::span<const float> greyRow) {
 void AreaReducer::AddPixels(int y, std::span<const float> values, int firstColumn, int columnStep) {
     if (y < 0 || y >= sourceHeight_ || firstColumn < 0 || columnStep < 1) return;
     std::fill(reducedRow_.begin(), reducedRow_.end(), 0.0);
-    const std::size_t columns = columns_.size();
+    const std::size_t columns = columnStart_.size() - 1;
     for (std::size_t i = 0, x = static_cast<std::size_t>(firstColumn); i < values.size() && x < columns;
          ++i, x += static_cast<std::size_t>(columnStep)) {
-        for (const Overlap& column : columns_[x]) reducedRow_[column.target] += values[i] * column.share;
+        for (std::size_t k = columnStart_[x]; k < columnStart_[x + 1]; ++k)
+            reducedRow_[columnOverlaps_[k].target] += values[i] * columnOverlaps_[k].share;
     }
     for (const Overlap& row : OverlapsOf(y, sourceHeight_, targetHeight_)) {
         double* sums = &sums_[static_cast<std::size_t>(row.target) * targetWidth_];

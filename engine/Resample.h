@@ -52,7 +52,11 @@ private:
     int targetHeight_;
     int sourceHeight_;
     int nextRow_ = 0;
-    std::vector<std::vector<Overlap>> columns_;  // for each source column
+    // The overlaps of every source column, one after the other: column x's
+    // are columnOverlaps_[columnStart_[x]] up to columnStart_[x + 1], kept in
+    // one array since every decoded pixel reads them.
+    std::vector<Overlap> columnOverlaps_;
+    std::vector<std::size_t> columnStart_;
     std::vector<double> reducedRow_;
     std::vector<double> sums_;
 };
