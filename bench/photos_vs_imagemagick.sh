@@ -28,7 +28,7 @@ make 4000x3000 -quality 90 -sampling-factor 1x1 -interlace JPEG progressive12-44
 # depth), whose inflating alone takes most of the time.
 make 8000x5000 -depth 8 -define png:compression-level=1 png40.png
 make 8000x5000 -define png:compression-level=1 png40-16bit.png
-# A portrait photo stored on its side, as a camera held upright stores it.
+# A photo tagged as stored on its side, as a camera held upright stores it.
 make 6000x4000 -quality 90 -sampling-factor 2x2 -orient RightTop side24.jpg
 
 measure() {  # prints seconds and peak resident MiB of a command
@@ -49,3 +49,13 @@ for photo in baseline24.jpg progressive12.jpg progressive12-444.jpg png40.png pn
         "$(awk "BEGIN { print $ours / $theirs }")" "$(awk "BEGIN { print $oursMiB / $theirsMiB }")"
 done
 echo "(time and memory: pelorin-convert's share of ImageMagick's; files: $(du -h ./*.jpg ./*.png | tr '\t\n' ' '))"
+
+# At the limit, scaled without noise (ImageMagick takes minutes to add it
+# there): pelorin-convert alone, ImageMagick would need gigabytes.
+echo "pelorin-convert alone on 100-megapixel photos:"
+/usr/bin/convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -quality 85 baseline100.jpg
+/usr/bin/convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -define png:compression-level=1 png100.png
+for photo in baseline100.jpg png100.png; do
+    read -r ours oursMiB < <(measure "$converter" "$photo" -o out.bit)
+    printf '%-22s %9.3f %9.1f\n' "$photo" "$ours" "$oursMiB"
+done
