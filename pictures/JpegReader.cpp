@@ -80,11 +80,26 @@ void CmykToRgba(const std::uint8_t* cmyk, std::uint8_t* rgba, int width) {
     }
 }
 
+// Watches the scans as libjpeg reads them, and stops at one too many.
+struct ScanWatch {
+    jpeg_progress_mgr manager{};
+    std::jmp_buf* back = nullptr;
+    bool tooMany = false;
+};
+
+void OnProgress(j_common_ptr info) {
+    auto* watch = reinterpret_cast<ScanWatch*>(info->progress);
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= LargestJpegScanCount) return;
+    watch->tooMany = true;
+    std::longjmp(*watch->back, 1);
+}
+
 enum class Outcome { Whole, Stopped, Damaged, Refused };
 
 struct Decoding {
     jpeg_decompress_struct info{};
     ErrorTrap trap;
+    ScanWatch scans;
     StreamResult result;
     std::string refusal;
     std::vector<std::uint8_t> decoded;
@@ -128,6 +143,9 @@ Outcome Decode(Decoding& d, const PictureSource& source, const StreamOptions& op
     const bool swap = options.leastIsUpright && SwapsSides(d.result.orientation);
     ChooseScale(info, swap ? options.leastHeight : options.leastWidth,
                 swap ? options.leastWidth : options.leastHeight);
+    d.scans.manager.progress_monitor = OnProgress;
+    d.scans.back = &d.trap.back;
+    info.progress = &d.scans.manager;
     jpeg_start_decompress(&info);
     const int rowWidth = static_cast<int>(info.output_width);
     d.decoded.resize(static_cast<std::size_t>(rowWidth) * 4);
@@ -185,6 +203,8 @@ StreamResult ReadJpeg(const PictureSource& source, const std::string& name, cons
                                 " MiB for its coefficients, beyond the limit of " +
                                 std::to_string(ProgressiveCoefficientBudget >> 20) + " MiB");
     }
+    if (d.scans.tooMany)
+        RefusePicture(name, "JPEG with more than " + std::to_string(LargestJpegScanCount) + " scans");
     if (outcome == Outcome::Refused)
         RefusePicture(name, std::string("not a readable JPEG (") + d.trap.message + ")");
     if (outcome == Outcome::Damaged) {

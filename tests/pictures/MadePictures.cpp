@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <stdexcept>
+#include <vector>
 
 Bytes ExifTiff(int orientation) {
     // Header, one directory of one entry (tag 274, SHORT, count 1), no next directory.
@@ -29,6 +30,18 @@ Bytes MakeJpeg(int width, int height, const Painter& paint, const MadeOptions& o
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
     if (options.progressive) jpeg_simple_progression(&info);
+    std::vector<jpeg_scan_info> scans;
+    if (options.scanPerCoefficient) {
+        // The DC of all three components, then every AC coefficient of each
+        // alone: 190 scans, a valid progression.
+        scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+        for (int component = 0; component < 3; ++component) {
+            for (int coefficient = 1; coefficient < DCTSIZE2; ++coefficient)
+                scans.push_back({1, {component, 0, 0, 0}, coefficient, coefficient, 0, 0});
+        }
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     if (options.orientation != 0) {
         Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};

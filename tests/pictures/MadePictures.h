@@ -12,10 +12,11 @@ using Bytes = std::vector<std::uint8_t>;
 using Painter = std::function<void(int x, int y, std::uint8_t* rgb)>;
 
 struct MadeOptions {
-    bool progressive = false;  // JPEG
-    bool interlaced = false;   // PNG
-    int orientation = 0;       // 0: no Exif at all
-    int pngLevel = -1;         // zlib's compression level; -1 its default
+    bool progressive = false;         // JPEG
+    bool scanPerCoefficient = false;  // progressive JPEG: one scan for each AC coefficient of each colour
+    bool interlaced = false;          // PNG
+    int orientation = 0;              // 0: no Exif at all
+    int pngLevel = -1;                // zlib's compression level; -1 its default
 };
 
 Bytes MakeJpeg(int width, int height, const Painter& paint, const MadeOptions& options = {});
