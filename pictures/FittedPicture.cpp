@@ -94,7 +94,8 @@ std::optional<FittedGrey> ReadFitted(const PictureSource& source, const std::str
     const StreamedFormat format =
         source.file != nullptr ? SniffStreamed(source.file) : SniffStreamed(source.bytes);
     if (format == StreamedFormat::Other) return std::nullopt;
-    const StreamResult header = PeekPicture(source, name, request.orient);
+    const StreamResult header =
+        PeekPicture(source, name, {.orient = request.orient, .partial = request.partial});
     const bool swaps = SwapsSides(header.orientation);
     FittedGrey fitted;
     fitted.width = swaps ? header.storedHeight : header.storedWidth;

@@ -64,15 +64,15 @@ StreamResult StreamPicture(const PictureSource& source, const std::string& name,
     return Read(source, name, StoredLeast(options), options.orient, stream);
 }
 
-StreamResult PeekPicture(const PictureSource& source, const std::string& name, bool orient) {
+StreamResult PeekPicture(const PictureSource& source, const std::string& name, const FitOptions& options) {
     class NoRows : public RowStream {
     public:
         void Begin(int, int) override {}
         bool Row(const std::uint8_t*) override { return false; }
     } none;
-    StreamOptions header = StoredLeast({.orient = orient});
+    StreamOptions header = StoredLeast(options);
     header.headerOnly = true;
-    return Read(source, name, header, orient, none);
+    return Read(source, name, header, options.orient, none);
 }
 
 }  // namespace Pictures

@@ -40,8 +40,9 @@ StreamResult StreamPicture(const PictureSource& source, const std::string& name,
                            RowStream& stream);
 
 // Only the header of a JPEG or PNG: its stored size and orientation (1 when
-// orient is off), with the same refusals of a size beyond the limits. A file
+// options.orient is off), with the same refusals of a size beyond the limits;
+// options.partial lets a warning there pass, as the whole read would. A file
 // is left where it was.
-StreamResult PeekPicture(const PictureSource& source, const std::string& name, bool orient);
+StreamResult PeekPicture(const PictureSource& source, const std::string& name, const FitOptions& options);
 
 }  // namespace Pictures

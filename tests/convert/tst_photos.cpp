@@ -53,6 +53,14 @@ Bytes WithStatedSize(Bytes png, std::uint32_t width, std::uint32_t height) {
     return png;
 }
 
+// The PNG with a text chunk after its header whose checksum is wrong: damage
+// found before the first row.
+Bytes WithDamagedText(Bytes png) {
+    const Bytes chunk = {0, 0, 0, 5, 't', 'E', 'X', 't', 'a', 0, 'b', 'c', 'd', 1, 2, 3, 4};
+    png.insert(png.begin() + 33, chunk.begin(), chunk.end());
+    return png;
+}
+
 // The pixels of a .pbm the converter wrote.
 QImage Screen(const QByteArray& pbm) { return QImage::fromData(pbm, "PBM"); }
 
@@ -244,20 +252,27 @@ private slots:
     void partialPictures_data() {
         QTest::addColumn<QString>("format");
         QTest::addColumn<bool>("progressive");
-        QTest::newRow("png") << "png" << false;
-        QTest::newRow("interlaced png") << "png" << true;
-        QTest::newRow("baseline jpeg") << "jpeg" << false;
-        QTest::newRow("progressive jpeg") << "jpeg" << true;
+        QTest::addColumn<bool>("damagedText");
+        QTest::newRow("png with a damaged text chunk") << "png" << false << true;
+        QTest::newRow("png") << "png" << false << false;
+        QTest::newRow("interlaced png") << "png" << true << false;
+        QTest::newRow("baseline jpeg") << "jpeg" << false << false;
+        QTest::newRow("progressive jpeg") << "jpeg" << true << false;
     }
 
-    // A fitted photo cut at 60 % is refused, naming it; --partial converts
-    // what was decoded, with one warning line.
+    // A fitted photo cut at 60 % (or with a damaged chunk ahead of its rows)
+    // is refused, naming it; --partial converts what was decoded, with one
+    // warning line.
     void partialPictures() {
         QFETCH(QString, format);
         QFETCH(bool, progressive);
+        QFETCH(bool, damagedText);
         Bytes photo =
             Make(format, 640, 320, Landscape, {.progressive = progressive, .interlaced = progressive});
-        photo.resize(photo.size() * 6 / 10);
+        if (damagedText)
+            photo = WithDamagedText(std::move(photo));
+        else
+            photo.resize(photo.size() * 6 / 10);
         const QString name = Write("cut." + format, Held(photo));
         const ConverterRun refused = Run({name, "-o", "refused.bit"});
         QCOMPARE(refused.exitCode, 1);
