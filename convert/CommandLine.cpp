@@ -14,6 +14,7 @@
 #include "Formats.h"
 #include "JpegReader.h"
 #include "RowStream.h"
+#include "StreamedInputs.h"
 
 namespace Convert {
 
@@ -40,14 +41,15 @@ QString HelpBeginning() {
                "%2 a side, and turned upright by its Exif orientation; a progressive JPEG's\n"
                "coefficients may take %3 MiB. Any other picture, and one drawn as it is, may\n"
                "have %4 MiB, %5 pixels a side and %6 pixels (a baseline JPEG four times\n"
-               "that). Standard input is read up to %4 MiB.\n"
+               "that). Standard input is read up to %4 MiB, a JPEG or PNG up to %7 MiB.\n"
                "\n")
         .arg(Pictures::LargestStreamedPixelCount)
         .arg(Pictures::LargestStreamedSide)
         .arg(Pictures::ProgressiveCoefficientBudget >> 20)
         .arg(Pictures::LargestFileBytes >> 20)
         .arg(Pictures::LargestSide)
-        .arg(Pictures::LargestPixelCount);
+        .arg(Pictures::LargestPixelCount)
+        .arg(LargestStandardInputPhotoBytes >> 20);
 }
 
 // The lines above a section's options in the help.

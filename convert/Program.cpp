@@ -24,6 +24,7 @@
 #include "Names.h"
 #include "Outputs.h"
 #include "PictureRules.h"
+#include "StreamedInputs.h"
 #include "Words.h"
 
 namespace Convert {
@@ -91,12 +92,18 @@ QByteArray ReadStandardInput() {
         throw Routines::Failure(Routines::FailureCode::DeviceError, "standard input: cannot read");
     }
     // One byte past the largest picture is enough to refuse it, with the
-    // limit and the words a named file of that size gets.
-    const QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
-    if (bytes.size() > Pictures::LargestFileBytes) {
-        Pictures::Refuse(StandardStream,
-                         QStringLiteral("more than %1 bytes, larger than any picture this program reads")
-                             .arg(Pictures::LargestFileBytes));
+    // limit and the words a named file of that size gets; a JPEG or PNG photo
+    // may be larger.
+    QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
+    qint64 limit = Pictures::LargestFileBytes;
+    if (bytes.size() > Pictures::LargestFileBytes && StartsAsStreamedPhoto(bytes)) {
+        limit = LargestStandardInputPhotoBytes;
+        bytes += input.read(limit + 1 - bytes.size());
+    }
+    if (bytes.size() > limit) {
+        Pictures::Refuse(
+            StandardStream,
+            QStringLiteral("more than %1 bytes, larger than any picture this program reads").arg(limit));
     }
     return bytes;
 }

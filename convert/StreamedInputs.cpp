@@ -7,6 +7,7 @@
 #include "FittedPicture.h"
 #include "Names.h"
 #include "PictureRules.h"
+#include "StreamedPicture.h"
 
 namespace Convert {
 
@@ -37,7 +38,15 @@ std::optional<Routines::MonoPicture> Converted(std::optional<Pictures::FittedGre
     return Transformed(std::move(mono), options);
 }
 
+std::span<const std::uint8_t> Held(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
 }  // namespace
+
+bool StartsAsStreamedPhoto(const QByteArray& start) {
+    return Pictures::SniffStreamed(Held(start)) != Pictures::StreamedFormat::Other;
+}
 
 std::optional<Routines::MonoPicture> ConvertStreamedFile(const QString& path,
                                                          const ConversionOptions& options,
@@ -50,10 +59,9 @@ std::optional<Routines::MonoPicture> ConvertStreamedFile(const QString& path,
 std::optional<Routines::MonoPicture> ConvertStreamedBytes(const QByteArray& bytes, const QString& name,
                                                           const ConversionOptions& options,
                                                           PictureNotes* notes) {
-    const std::span<const std::uint8_t> held(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                             static_cast<std::size_t>(bytes.size()));
-    return Converted(Pictures::ReadFittedPicture(held, ShownName(name).toStdString(), RequestOf(options)),
-                     options, notes);
+    return Converted(
+        Pictures::ReadFittedPicture(Held(bytes), ShownName(name).toStdString(), RequestOf(options)), options,
+        notes);
 }
 
 }  // namespace Convert

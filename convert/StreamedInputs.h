@@ -15,6 +15,13 @@
 
 namespace Convert {
 
+// A JPEG or PNG on standard input is held whole while it is fitted: up to this
+// many bytes, where any other input may have Pictures::LargestFileBytes.
+inline constexpr qint64 LargestStandardInputPhotoBytes = qint64{64} << 20;
+
+// Whether the bytes begin as a JPEG's or a PNG's do.
+bool StartsAsStreamedPhoto(const QByteArray& start);
+
 // The screen made from the picture file, as ConvertFile makes it; nothing
 // when the picture is not a JPEG or PNG, or is drawn as it is rather than
 // fitted: those go through the whole-picture readers.

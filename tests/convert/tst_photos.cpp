@@ -185,12 +185,14 @@ private slots:
         QTest::addColumn<int>("height");
         QTest::addColumn<bool>("progressive");
         QTest::addColumn<int>("pngLevel");
-        QTest::newRow("baseline jpeg of 18 megapixels") << "jpeg" << 6000 << 3000 << false << -1;
-        QTest::newRow("progressive jpeg of 12.5 megapixels") << "jpeg" << 5000 << 2500 << true << -1;
-        QTest::newRow("png of 6.5 megapixels") << "png" << 3600 << 1800 << false << -1;
-        QTest::newRow("interlaced png of 6.5 megapixels") << "png" << 3600 << 1800 << true << -1;
-        QTest::newRow("interlaced png of 20 megapixels") << "png" << 6400 << 3200 << true << -1;
-        QTest::newRow("png file over 8 MiB, uncompressed") << "png" << 2400 << 1200 << false << -1;
+        QTest::addColumn<bool>("standardInput");
+        QTest::newRow("baseline jpeg of 18 megapixels") << "jpeg" << 6000 << 3000 << false << -1 << false;
+        QTest::newRow("progressive jpeg of 12.5 megapixels") << "jpeg" << 5000 << 2500 << true << -1 << false;
+        QTest::newRow("png of 6.5 megapixels") << "png" << 3600 << 1800 << false << -1 << false;
+        QTest::newRow("interlaced png of 6.5 megapixels") << "png" << 3600 << 1800 << true << -1 << false;
+        QTest::newRow("interlaced png of 20 megapixels") << "png" << 6400 << 3200 << true << -1 << false;
+        QTest::newRow("png file over 8 MiB, uncompressed") << "png" << 2400 << 1200 << false << 0 << false;
+        QTest::newRow("png over 8 MiB on standard input") << "png" << 2400 << 1200 << false << 0 << true;
     }
 
     // Each of these was refused by the whole-picture readers' 4194304 pixels
@@ -203,11 +205,13 @@ private slots:
         QFETCH(int, height);
         QFETCH(bool, progressive);
         QFETCH(int, pngLevel);
+        QFETCH(bool, standardInput);
         const MadeOptions made{.progressive = progressive, .interlaced = progressive, .pngLevel = pngLevel};
         const Bytes photo = Make(format, width, height, StoredQuarter(1, width, height), made);
         if (pngLevel == 0) QVERIFY(photo.size() > 8u << 20);
         const QString name = Write("large." + format, Held(photo));
-        const ConverterRun run = Run({name, "-o", "-", "--to", "pbm"});
+        const ConverterRun run = standardInput ? Run({"-", "-o", "-", "--to", "pbm"}, Held(photo))
+                                               : Run({name, "-o", "-", "--to", "pbm"});
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(AwayFromQuarter(Screen(run.out)), QString());
