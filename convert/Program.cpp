@@ -1,13 +1,16 @@
 #include "Program.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <new>
+#include <poll.h>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -86,6 +89,26 @@ void WriteStandardOutput(const QByteArray& bytes) {
     }
 }
 
+// Up to `count` more bytes of standard input, or all it has left. A pipe that
+// the feeding process left non-blocking is waited on when it runs dry, not
+// taken for the end.
+QByteArray ReadFromInput(QFile& input, qint64 count) {
+    QByteArray bytes;
+    while (bytes.size() < count) {
+        errno = 0;
+        const QByteArray more = input.read(count - bytes.size());
+        const bool dry = more.isEmpty() && !std::feof(stdin) && (errno == EAGAIN || errno == EWOULDBLOCK);
+        bytes += more;
+        if (more.isEmpty() && !dry) break;
+        if (dry) {
+            std::clearerr(stdin);
+            pollfd wait{STDIN_FILENO, POLLIN, 0};
+            ::poll(&wait, 1, -1);
+        }
+    }
+    return bytes;
+}
+
 QByteArray ReadStandardInput() {
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly)) {
@@ -94,11 +117,11 @@ QByteArray ReadStandardInput() {
     // One byte past the largest picture is enough to refuse it, with the
     // limit and the words a named file of that size gets; a JPEG or PNG photo
     // may be larger.
-    QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
+    QByteArray bytes = ReadFromInput(input, Pictures::LargestFileBytes + 1);
     qint64 limit = Pictures::LargestFileBytes;
     if (bytes.size() > Pictures::LargestFileBytes && StartsAsStreamedPhoto(bytes)) {
         limit = LargestStandardInputPhotoBytes;
-        bytes += input.read(limit + 1 - bytes.size());
+        bytes += ReadFromInput(input, limit + 1 - bytes.size());
     }
     if (bytes.size() > limit) {
         Pictures::Refuse(
