@@ -11,6 +11,11 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include "Formats.h"
+#include "JpegReader.h"
+#include "RowStream.h"
+#include "StreamedInputs.h"
+
 namespace Convert {
 
 namespace {
@@ -24,13 +29,27 @@ constexpr int MaxThumbnail = 4096;
 
 QString HelpBeginning() {
     return QStringLiteral(
-        "Usage: pelorin-convert [OPTION]... INPUT... (-o OUTPUT | -d FOLDER)\n"
-        "Turns pictures, Nokia logos and .bit files into the Lyra's 96 x 48 screen picture.\n"
-        "\n"
-        "Inputs: .bit files (576 bytes), Nokia operator logos and group graphics (.nol, .ngg,\n"
-        "recognised by \"NOL\" or \"NGG\" at the start, else by the name), and every picture\n"
-        "format Qt reads (BMP, PNG, GIF, PBM/PGM/PPM, JPEG...). '-' reads standard input.\n"
-        "\n");
+               "Usage: pelorin-convert [OPTION]... INPUT... (-o OUTPUT | -d FOLDER)\n"
+               "Turns pictures, Nokia logos and .bit files into the Lyra's 96 x 48 screen picture.\n"
+               "\n"
+               "Inputs: .bit files (576 bytes), Nokia operator logos and group graphics (.nol, .ngg,\n"
+               "recognised by \"NOL\" or \"NGG\" at the start, else by the name), and every picture\n"
+               "format Qt reads (BMP, PNG, GIF, PBM/PGM/PPM, JPEG...). '-' reads standard input.\n"
+               "\n"
+               "Limits: a JPEG (baseline or progressive) or PNG (interlaced or not) that is\n"
+               "fitted is read row by row, from a file of any size, up to %1 pixels and\n"
+               "%2 a side, and turned upright by its Exif orientation; a progressive JPEG's\n"
+               "coefficients may take %3 MiB. Any other picture, and one drawn as it is, may\n"
+               "have %4 MiB, %5 pixels a side and %6 pixels (a baseline JPEG four times\n"
+               "that). Standard input is read up to %4 MiB, a JPEG or PNG up to %7 MiB.\n"
+               "\n")
+        .arg(Pictures::LargestStreamedPixelCount)
+        .arg(Pictures::LargestStreamedSide)
+        .arg(Pictures::ProgressiveCoefficientBudget >> 20)
+        .arg(Pictures::LargestFileBytes >> 20)
+        .arg(Pictures::LargestSide)
+        .arg(Pictures::LargestPixelCount)
+        .arg(LargestStandardInputPhotoBytes >> 20);
 }
 
 // The lines above a section's options in the help.
@@ -369,6 +388,11 @@ const std::vector<OptionDeclaration>& DeclaredOptions() {
          "convert a picture cut short or damaged as far as it decodes,\n"
          "with a warning, instead of refusing it",
          Section::Pictures},
+        {{"no-orient"},
+         {},
+         "keep a fitted JPEG or PNG as stored, not turned upright\n"
+         "by its Exif orientation",
+         Section::Pictures},
         {{"rotate"}, "DEGREES", "turn the screen clockwise by 90, 180 or 270", Section::Pictures},
         {{"flip"}, "h|v", "mirror the screen left to right (h) or top to bottom (v)", Section::Pictures},
         {{"from-layout"},
@@ -411,6 +435,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     request.conversion.invert = parser.isSet(QStringLiteral("invert"));
     request.conversion.partial = parser.isSet(QStringLiteral("partial"));
+    request.conversion.orient = !parser.isSet(QStringLiteral("no-orient"));
     request.preview = parser.isSet(QStringLiteral("preview"));
     if (const QString problem = ReadPictureOptions(parser, request.conversion.picture); !problem.isEmpty())
         return UsageError(problem);

@@ -19,6 +19,7 @@
 #include "Pictures.h"
 #include "Routines.h"
 #include "ScreenCanvas.h"
+#include "StreamedInputs.h"
 
 namespace Convert {
 
@@ -111,6 +112,7 @@ std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind 
             return Routines::OpenLogoFile(LogoOf(kind), EnginePath(path), canvas);
         });
     }
+    if (auto streamed = ConvertStreamedFile(path, options, notes)) return streamed;
     QString damage;
     const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
                                                  options.partial ? &damage : nullptr);
@@ -128,6 +130,7 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
             return Routines::OpenLogo(LogoOf(kind), Span(bytes), ShownName(name).toStdString(), canvas);
         });
     }
+    if (auto streamed = ConvertStreamedBytes(bytes, name, options, notes)) return streamed;
     QString damage;
     const QImage picture =
         Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);

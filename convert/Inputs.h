@@ -27,6 +27,8 @@ struct ConversionOptions {
     bool invert = false;
     // Accept a picture cut short or damaged as far as it was decoded.
     bool partial = false;
+    // Turn a fitted JPEG or PNG upright by its Exif orientation.
+    bool orient = true;
     int rotate = 0;                      // clockwise degrees: 0, 90, 180 or 270
     std::optional<bool> flipHorizontal;  // mirrored left to right (true) or top to bottom
     // Raw bytes in this layout at this size instead of a picture or a logo.

@@ -1,13 +1,16 @@
 #include "Program.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <new>
+#include <poll.h>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -24,6 +27,7 @@
 #include "Names.h"
 #include "Outputs.h"
 #include "PictureRules.h"
+#include "StreamedInputs.h"
 #include "Words.h"
 
 namespace Convert {
@@ -85,18 +89,44 @@ void WriteStandardOutput(const QByteArray& bytes) {
     }
 }
 
+// Up to `count` more bytes of standard input, or all it has left. A pipe that
+// the feeding process left non-blocking is waited on when it runs dry, not
+// taken for the end.
+QByteArray ReadFromInput(QFile& input, qint64 count) {
+    QByteArray bytes;
+    while (bytes.size() < count) {
+        errno = 0;
+        const QByteArray more = input.read(count - bytes.size());
+        const bool dry = more.isEmpty() && !std::feof(stdin) && (errno == EAGAIN || errno == EWOULDBLOCK);
+        bytes += more;
+        if (more.isEmpty() && !dry) break;
+        if (dry) {
+            std::clearerr(stdin);
+            pollfd wait{STDIN_FILENO, POLLIN, 0};
+            ::poll(&wait, 1, -1);
+        }
+    }
+    return bytes;
+}
+
 QByteArray ReadStandardInput() {
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         throw Routines::Failure(Routines::FailureCode::DeviceError, "standard input: cannot read");
     }
     // One byte past the largest picture is enough to refuse it, with the
-    // limit and the words a named file of that size gets.
-    const QByteArray bytes = input.read(Pictures::LargestFileBytes + 1);
-    if (bytes.size() > Pictures::LargestFileBytes) {
-        Pictures::Refuse(StandardStream,
-                         QStringLiteral("more than %1 bytes, larger than any picture this program reads")
-                             .arg(Pictures::LargestFileBytes));
+    // limit and the words a named file of that size gets; a JPEG or PNG photo
+    // may be larger.
+    QByteArray bytes = ReadFromInput(input, Pictures::LargestFileBytes + 1);
+    qint64 limit = Pictures::LargestFileBytes;
+    if (bytes.size() > Pictures::LargestFileBytes && StartsAsStreamedPhoto(bytes)) {
+        limit = LargestStandardInputPhotoBytes;
+        bytes += ReadFromInput(input, limit + 1 - bytes.size());
+    }
+    if (bytes.size() > limit) {
+        Pictures::Refuse(
+            StandardStream,
+            QStringLiteral("more than %1 bytes, larger than any picture this program reads").arg(limit));
     }
     return bytes;
 }

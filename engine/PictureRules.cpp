@@ -61,39 +61,62 @@ struct PlacedPixels {
     PictureOutcome outcome;
 };
 
+double SetShare(const std::vector<bool>& set) {
+    if (set.empty()) return 0;
+    return static_cast<double>(std::count(set.begin(), set.end(), true)) / static_cast<double>(set.size());
+}
+
+// The grey picture, already placed at `where`, toned and halftoned by the rules.
+PlacedPixels Halftoned(GreyPicture grey, const ScreenRect& where, bool fitted, const PictureRules& rules) {
+    PlacedPixels placed{where, {}, {ToneCount(grey), 0}};
+    ToneOptions none;
+    none.autoLevels = false;
+    const ToneOptions tone = rules.tone.value_or(fitted ? ToneOptions{} : none);
+    const Dithering method = rules.dithering.value_or(rules.threshold ? Dithering::None : Dithering::Best);
+    placed.set =
+        PictureToPixels(std::move(grey), tone, method, static_cast<float>(rules.threshold.value_or(MidGrey)));
+    placed.outcome.setShare = SetShare(placed.set);
+    return placed;
+}
+
 PlacedPixels Place(const RgbaPicture& picture, const PictureRules& rules, int screenWidth, int screenHeight) {
     const bool fitted = IsFitted(picture.width, picture.height, rules.placement, screenWidth, screenHeight);
-    PlacedPixels placed;
-    placed.where = fitted ? FitRectangle(picture.width, picture.height, screenWidth, screenHeight)
-                          : ScreenRect{0, 0, std::min(picture.width, screenWidth),
-                                       std::min(picture.height, screenHeight)};
-    const ScreenRect& where = placed.where;
+    const ScreenRect where = fitted ? FitRectangle(picture.width, picture.height, screenWidth, screenHeight)
+                                    : ScreenRect{0, 0, std::min(picture.width, screenWidth),
+                                                 std::min(picture.height, screenHeight)};
     const bool colourRule = UsesColourRule(picture.width, picture.height, rules, screenWidth, screenHeight);
     GreyPicture grey = GreyOf(picture, where, fitted, colourRule ? White : rules.background);
-    placed.outcome.tones = ToneCount(grey);
+    if (!colourRule) return Halftoned(std::move(grey), where, fitted, rules);
+    PlacedPixels placed{where, {}, {ToneCount(grey), 0}};
     std::vector<bool>& set = placed.set;
-    if (colourRule) {
-        set.reserve(static_cast<std::size_t>(where.width) * where.height);
-        for (int y = 0; y < where.height; ++y) {
-            for (int x = 0; x < where.width; ++x) {
-                const std::uint8_t* pixel =
-                    &picture.rgba[4 * (static_cast<std::size_t>(y) * picture.width + x)];
-                set.push_back(IsSet(OnWhite(pixel[0], pixel[1], pixel[2], pixel[3])));
-            }
+    set.reserve(static_cast<std::size_t>(where.width) * where.height);
+    for (int y = 0; y < where.height; ++y) {
+        for (int x = 0; x < where.width; ++x) {
+            const std::uint8_t* pixel = &picture.rgba[4 * (static_cast<std::size_t>(y) * picture.width + x)];
+            set.push_back(IsSet(OnWhite(pixel[0], pixel[1], pixel[2], pixel[3])));
         }
-    } else {
-        ToneOptions none;
-        none.autoLevels = false;
-        const ToneOptions tone = rules.tone.value_or(fitted ? ToneOptions{} : none);
-        const Dithering method =
-            rules.dithering.value_or(rules.threshold ? Dithering::None : Dithering::Best);
-        set = PictureToPixels(std::move(grey), tone, method,
-                              static_cast<float>(rules.threshold.value_or(MidGrey)));
     }
-    if (!set.empty())
-        placed.outcome.setShare =
-            static_cast<double>(std::count(set.begin(), set.end(), true)) / static_cast<double>(set.size());
+    placed.outcome.setShare = SetShare(set);
     return placed;
+}
+
+// The placed pixels on a clear screen of width x height.
+MonoPicture OnScreen(const PlacedPixels& placed, int width, int height, PictureOutcome* outcome) {
+    std::optional<MonoPicture> mono = MonoPicture::Clear(width, height);
+    const ScreenRect& where = placed.where;
+    for (int y = 0; y < where.height; ++y)
+        for (int x = 0; x < where.width; ++x)
+            mono->Set(where.left + x, where.top + y,
+                      placed.set[static_cast<std::size_t>(y) * where.width + x]);
+    if (outcome) *outcome = placed.outcome;
+    return *std::move(mono);
+}
+
+void CheckScreenSize(int width, int height) {
+    if (!MonoPicture::Clear(width, height)) {
+        throw Failure(FailureCode::InvalidArgument,
+                      "screen of " + std::to_string(width) + " x " + std::to_string(height));
+    }
 }
 
 }  // namespace
@@ -135,19 +158,21 @@ PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const Pi
 
 MonoPicture PictureToMono(const RgbaPicture& picture, const PictureRules& rules, int width, int height,
                           PictureOutcome* outcome) {
-    std::optional<MonoPicture> mono = MonoPicture::Clear(width, height);
-    if (!mono) {
-        throw Failure(FailureCode::InvalidArgument,
-                      "screen of " + std::to_string(width) + " x " + std::to_string(height));
+    CheckScreenSize(width, height);
+    return OnScreen(Place(picture, rules, width, height), width, height, outcome);
+}
+
+MonoPicture FittedGreyToMono(GreyPicture reduced, int pictureWidth, int pictureHeight,
+                             const PictureRules& rules, int width, int height, PictureOutcome* outcome) {
+    CheckScreenSize(width, height);
+    const ScreenRect where = FitRectangle(pictureWidth, pictureHeight, width, height);
+    if (reduced.width != where.width || reduced.height != where.height ||
+        reduced.values.size() != static_cast<std::size_t>(where.width) * where.height) {
+        throw Failure(FailureCode::InternalError, "a reduced picture of " + std::to_string(reduced.width) +
+                                                      " x " + std::to_string(reduced.height) +
+                                                      " does not fill its fit rectangle");
     }
-    const PlacedPixels placed = Place(picture, rules, width, height);
-    const ScreenRect& where = placed.where;
-    for (int y = 0; y < where.height; ++y)
-        for (int x = 0; x < where.width; ++x)
-            mono->Set(where.left + x, where.top + y,
-                      placed.set[static_cast<std::size_t>(y) * where.width + x]);
-    if (outcome) *outcome = placed.outcome;
-    return *std::move(mono);
+    return OnScreen(Halftoned(std::move(reduced), where, true, rules), width, height, outcome);
 }
 
 bool LooksLost(const PictureOutcome& outcome) {

@@ -9,6 +9,7 @@
 #include "ImageView.h"
 #include "MonoPicture.h"
 #include "PictureToScreen.h"
+#include "Resample.h"
 #include "Tone.h"
 
 namespace Routines {
@@ -63,6 +64,15 @@ PictureOutcome DrawPicture(ImageView& view, const RgbaPicture& picture, const Pi
 // goes to outcome when given.
 MonoPicture PictureToMono(const RgbaPicture& picture, const PictureRules& rules, int width, int height,
                           PictureOutcome* outcome = nullptr);
+
+// The same for a picture that is fitted (IsFitted) and whose grey form (see
+// Resample.h, laid on rules.background) was already reduced to its fit
+// rectangle, FitRectangle(pictureWidth, pictureHeight, width, height), as its
+// rows were decoded: the same tone and halftoning as PictureToMono gives the
+// whole picture.
+MonoPicture FittedGreyToMono(GreyPicture reduced, int pictureWidth, int pictureHeight,
+                             const PictureRules& rules, int width, int height,
+                             PictureOutcome* outcome = nullptr);
 
 // A result nearly all set or all clear from a picture of many tones: the
 // picture is lost, and the user should hear what would help.

@@ -50,25 +50,36 @@ AreaReducer::AreaReducer(int sourceWidth, int sourceHeight, int targetWidth, int
     : targetWidth_(std::max(targetWidth, 0)),
       targetHeight_(std::max(targetHeight, 0)),
       sourceHeight_(std::max(sourceHeight, 0)),
-      columns_(static_cast<std::size_t>(std::max(sourceWidth, 0))),
+      columnStart_(1, 0),
       reducedRow_(static_cast<std::size_t>(targetWidth_)),
       sums_(static_cast<std::size_t>(targetWidth_) * targetHeight_) {
-    for (int x = 0; x < static_cast<int>(columns_.size()); ++x)
-        columns_[x] = OverlapsOf(x, static_cast<int>(columns_.size()), targetWidth_);
+    const int columns = std::max(sourceWidth, 0);
+    for (int x = 0; x < columns; ++x) {
+        const std::vector<Overlap> overlaps = OverlapsOf(x, columns, targetWidth_);
+        columnOverlaps_.insert(columnOverlaps_.end(), overlaps.begin(), overlaps.end());
+        columnStart_.push_back(columnOverlaps_.size());
+    }
 }
 
 void AreaReducer::AddRow(std::span<const float> greyRow) {
     if (nextRow_ >= sourceHeight_) return;
+    AddPixels(nextRow_, greyRow, 0, 1);
+    ++nextRow_;
+}
+
+void AreaReducer::AddPixels(int y, std::span<const float> values, int firstColumn, int columnStep) {
+    if (y < 0 || y >= sourceHeight_ || firstColumn < 0 || columnStep < 1) return;
     std::fill(reducedRow_.begin(), reducedRow_.end(), 0.0);
-    const std::size_t count = std::min(greyRow.size(), columns_.size());
-    for (std::size_t x = 0; x < count; ++x) {
-        for (const Overlap& column : columns_[x]) reducedRow_[column.target] += greyRow[x] * column.share;
+    const std::size_t columns = columnStart_.size() - 1;
+    for (std::size_t i = 0, x = static_cast<std::size_t>(firstColumn); i < values.size() && x < columns;
+         ++i, x += static_cast<std::size_t>(columnStep)) {
+        for (std::size_t k = columnStart_[x]; k < columnStart_[x + 1]; ++k)
+            reducedRow_[columnOverlaps_[k].target] += values[i] * columnOverlaps_[k].share;
     }
-    for (const Overlap& row : OverlapsOf(nextRow_, sourceHeight_, targetHeight_)) {
+    for (const Overlap& row : OverlapsOf(y, sourceHeight_, targetHeight_)) {
         double* sums = &sums_[static_cast<std::size_t>(row.target) * targetWidth_];
         for (int x = 0; x < targetWidth_; ++x) sums[x] += reducedRow_[x] * row.share;
     }
-    ++nextRow_;
 }
 
 GreyPicture AreaReducer::Result() const {

@@ -32,6 +32,10 @@ public:
 
     // The next source row (sourceWidth values). Rows beyond sourceHeight are ignored.
     void AddRow(std::span<const float> greyRow);
+    // Some pixels of source row y, in any order of rows: those at columns
+    // firstColumn, firstColumn + columnStep, ... (as an interlaced picture's
+    // passes give them). Each source pixel counts once, by AddRow or here.
+    void AddPixels(int y, std::span<const float> values, int firstColumn, int columnStep);
     // The target picture, once every source row was added.
     GreyPicture Result() const;
 
@@ -48,7 +52,11 @@ private:
     int targetHeight_;
     int sourceHeight_;
     int nextRow_ = 0;
-    std::vector<std::vector<Overlap>> columns_;  // for each source column
+    // The overlaps of every source column, one after the other: column x's
+    // are columnOverlaps_[columnStart_[x]] up to columnStart_[x + 1], kept in
+    // one array since every decoded pixel reads them.
+    std::vector<Overlap> columnOverlaps_;
+    std::vector<std::size_t> columnStart_;
     std::vector<double> reducedRow_;
     std::vector<double> sums_;
 };

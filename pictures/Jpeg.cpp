@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "Formats.h"
+#include "JpegReader.h"
 
 namespace Pictures {
 
@@ -10,10 +11,9 @@ qsizetype JpegScanCount(const QByteArray& bytes) {
 }
 
 void CheckJpegScans(const QByteArray& bytes, const QString& name) {
-    constexpr qsizetype largestScanCount = 64;
     const qsizetype scans = JpegScanCount(bytes);
-    if (scans > largestScanCount) {
-        Refuse(name, QStringLiteral("JPEG with %1 scans, more than %2").arg(scans).arg(largestScanCount));
+    if (scans > LargestJpegScanCount) {
+        Refuse(name, QStringLiteral("JPEG with %1 scans, more than %2").arg(scans).arg(LargestJpegScanCount));
     }
 }
 

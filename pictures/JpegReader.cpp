@@ -80,11 +80,26 @@ void CmykToRgba(const std::uint8_t* cmyk, std::uint8_t* rgba, int width) {
     }
 }
 
+// Watches the scans as libjpeg reads them, and stops at one too many.
+struct ScanWatch {
+    jpeg_progress_mgr manager{};
+    std::jmp_buf* back = nullptr;
+    bool tooMany = false;
+};
+
+void OnProgress(j_common_ptr info) {
+    auto* watch = reinterpret_cast<ScanWatch*>(info->progress);
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= LargestJpegScanCount) return;
+    watch->tooMany = true;
+    std::longjmp(*watch->back, 1);
+}
+
 enum class Outcome { Whole, Stopped, Damaged, Refused };
 
 struct Decoding {
     jpeg_decompress_struct info{};
     ErrorTrap trap;
+    ScanWatch scans;
     StreamResult result;
     std::string refusal;
     std::vector<std::uint8_t> decoded;
@@ -93,11 +108,13 @@ struct Decoding {
 
 // The libjpeg calls, in a function with no objects to destroy, so that an
 // error may jump back into it.
-Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOptions& options,
-               RowStream& stream) {
+Outcome Decode(Decoding& d, const PictureSource& source, const StreamOptions& options, RowStream& stream) {
     jpeg_decompress_struct& info = d.info;
     if (setjmp(d.trap.back) != 0) return d.result.storedWidth > 0 ? Outcome::Damaged : Outcome::Refused;
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    if (source.file != nullptr)
+        jpeg_stdio_src(&info, source.file);
+    else
+        jpeg_mem_src(&info, source.bytes.data(), static_cast<unsigned long>(source.bytes.size()));
     jpeg_save_markers(&info, Exif, 0xffff);
     jpeg_read_header(&info, TRUE);
 
@@ -118,6 +135,7 @@ Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOpt
         d.refusal = "coefficients";
         return Outcome::Refused;
     }
+    if (options.headerOnly) return Outcome::Stopped;
     info.mem->max_memory_to_use = ProgressiveCoefficientBudget + (std::int64_t{32} << 20);
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -125,6 +143,9 @@ Outcome Decode(Decoding& d, std::span<const std::uint8_t> bytes, const StreamOpt
     const bool swap = options.leastIsUpright && SwapsSides(d.result.orientation);
     ChooseScale(info, swap ? options.leastHeight : options.leastWidth,
                 swap ? options.leastWidth : options.leastHeight);
+    d.scans.manager.progress_monitor = OnProgress;
+    d.scans.back = &d.trap.back;
+    info.progress = &d.scans.manager;
     jpeg_start_decompress(&info);
     const int rowWidth = static_cast<int>(info.output_width);
     d.decoded.resize(static_cast<std::size_t>(rowWidth) * 4);
@@ -164,15 +185,15 @@ std::int64_t JpegCoefficientBytes(std::span<const std::uint8_t> bytes) {
     return result;
 }
 
-StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& name,
-                      const StreamOptions& options, RowStream& stream) {
+StreamResult ReadJpeg(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                      RowStream& stream) {
     Decoding d;
     d.info.err = jpeg_std_error(&d.trap.manager);
     d.trap.manager.error_exit = OnError;
     d.trap.manager.emit_message = OnMessage;
     d.trap.stopOnWarning = !options.partial;
     jpeg_create_decompress(&d.info);
-    const Outcome outcome = Decode(d, bytes, options, stream);
+    const Outcome outcome = Decode(d, source, options, stream);
     const std::int64_t coefficients = outcome == Outcome::Refused ? CoefficientBytes(d.info) : 0;
     jpeg_destroy_decompress(&d.info);
 
@@ -182,6 +203,8 @@ StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& na
                                 " MiB for its coefficients, beyond the limit of " +
                                 std::to_string(ProgressiveCoefficientBudget >> 20) + " MiB");
     }
+    if (d.scans.tooMany)
+        RefusePicture(name, "JPEG with more than " + std::to_string(LargestJpegScanCount) + " scans");
     if (outcome == Outcome::Refused)
         RefusePicture(name, std::string("not a readable JPEG (") + d.trap.message + ")");
     if (outcome == Outcome::Damaged) {

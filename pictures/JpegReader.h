@@ -19,6 +19,10 @@ namespace Pictures {
 // of about 25.
 inline constexpr std::int64_t ProgressiveCoefficientBudget = std::int64_t{96} << 20;
 
+// More scans than any encoder writes: each one of a progressive JPEG is a
+// pass over the whole picture's coefficients.
+inline constexpr int LargestJpegScanCount = 64;
+
 // The bytes any JPEG's coefficients need while a progressive picture decodes,
 // from its frame header; 0 when it cannot be read.
 std::int64_t JpegCoefficientBytes(std::span<const std::uint8_t> bytes);
@@ -27,7 +31,7 @@ std::int64_t JpegCoefficientBytes(std::span<const std::uint8_t> bytes);
 // the budget, corrupt or cut short (libjpeg's warnings included) raises the
 // InvalidPicture failure naming `name` and what was wrong, unless
 // options.partial lets what was decoded through (reported in the result).
-StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& name,
-                      const StreamOptions& options, RowStream& stream);
+StreamResult ReadJpeg(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                      RowStream& stream);
 
 }  // namespace Pictures

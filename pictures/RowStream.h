@@ -4,6 +4,8 @@
 // caller's choices and what a read reports back. Nothing here needs Qt.
 
 #include <cstdint>
+#include <cstdio>
+#include <span>
 #include <string>
 
 namespace Pictures {
@@ -23,6 +25,15 @@ public:
     // One row of Begin's width; false once the receiver has all it needs, so
     // that the reader stops decoding.
     virtual bool Row(const std::uint8_t* rgba) = 0;
+    // Whether an interlaced picture may come pass by pass through PassRow
+    // instead of row by row, so that the reader need not hold it whole.
+    virtual bool TakesPasses() const { return false; }
+    // Of row y, the `count` pixels at columns firstColumn, firstColumn +
+    // columnStep, ...; false once the receiver has all it needs.
+    virtual bool PassRow(int /*y*/, int /*firstColumn*/, int /*columnStep*/, int /*count*/,
+                         const std::uint8_t* /*rgba*/) {
+        return false;
+    }
 };
 
 struct StreamOptions {
@@ -37,6 +48,20 @@ struct StreamOptions {
     // Accept what was decoded of a picture cut short or damaged, with a
     // warning, instead of refusing it.
     bool partial = false;
+    // Stop once the header is read: the result holds the stored size and the
+    // orientation, and no row is given.
+    bool headerOnly = false;
+};
+
+// Where a reader takes the picture from: bytes held in memory, or an open
+// file read from its current position as the decoder goes, so that a large
+// file never has to be held whole.
+struct PictureSource {
+    PictureSource(std::span<const std::uint8_t> held) : bytes(held) {}
+    explicit PictureSource(std::FILE* open) : file(open) {}
+
+    std::span<const std::uint8_t> bytes;
+    std::FILE* file = nullptr;
 };
 
 struct StreamResult {

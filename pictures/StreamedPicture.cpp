@@ -1,9 +1,9 @@
 #include "StreamedPicture.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "JpegReader.h"
-#include "Orientation.h"
 #include "PngReader.h"
 
 namespace Pictures {
@@ -17,6 +17,29 @@ StreamOptions StoredLeast(const FitOptions& options) {
             .partial = options.partial};
 }
 
+// The reader the source's first bytes call for; a file is read from where it
+// is and left there.
+StreamResult Read(const PictureSource& source, const std::string& name, const StreamOptions& options,
+                  bool orient, RowStream& stream) {
+    const long at = source.file != nullptr ? std::ftell(source.file) : 0;
+    const StreamedFormat format =
+        source.file != nullptr ? SniffStreamed(source.file) : SniffStreamed(source.bytes);
+    StreamResult result;
+    switch (format) {
+        case StreamedFormat::Jpeg:
+            result = ReadJpeg(source, name, options, stream);
+            break;
+        case StreamedFormat::Png:
+            result = ReadPng(source, name, options, stream);
+            break;
+        case StreamedFormat::Other:
+            RefusePicture(name, "not a JPEG or PNG picture");
+    }
+    if (source.file != nullptr) std::fseek(source.file, at, SEEK_SET);
+    if (!orient) result.orientation = 1;
+    return result;
+}
+
 }  // namespace
 
 StreamedFormat SniffStreamed(std::span<const std::uint8_t> bytes) {
@@ -28,21 +51,28 @@ StreamedFormat SniffStreamed(std::span<const std::uint8_t> bytes) {
     return StreamedFormat::Other;
 }
 
-StreamResult StreamPicture(std::span<const std::uint8_t> bytes, const std::string& name,
-                           const FitOptions& options, RowStream& stream) {
-    StreamResult result;
-    switch (SniffStreamed(bytes)) {
-        case StreamedFormat::Jpeg:
-            result = ReadJpeg(bytes, name, StoredLeast(options), stream);
-            break;
-        case StreamedFormat::Png:
-            result = ReadPng(bytes, name, StoredLeast(options), stream);
-            break;
-        case StreamedFormat::Other:
-            RefusePicture(name, "not a JPEG or PNG picture");
-    }
-    if (!options.orient) result.orientation = 1;
-    return result;
+StreamedFormat SniffStreamed(std::FILE* file) {
+    std::uint8_t start[8] = {};
+    const long at = std::ftell(file);
+    const std::size_t read = std::fread(start, 1, sizeof start, file);
+    std::fseek(file, at, SEEK_SET);
+    return SniffStreamed(std::span<const std::uint8_t>(start, read));
+}
+
+StreamResult StreamPicture(const PictureSource& source, const std::string& name, const FitOptions& options,
+                           RowStream& stream) {
+    return Read(source, name, StoredLeast(options), options.orient, stream);
+}
+
+StreamResult PeekPicture(const PictureSource& source, const std::string& name, const FitOptions& options) {
+    class NoRows : public RowStream {
+    public:
+        void Begin(int, int) override {}
+        bool Row(const std::uint8_t*) override { return false; }
+    } none;
+    StreamOptions header = StoredLeast(options);
+    header.headerOnly = true;
+    return Read(source, name, header, options.orient, none);
 }
 
 }  // namespace Pictures

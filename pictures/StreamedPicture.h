@@ -6,6 +6,7 @@
 // orientation the picture records.
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 
@@ -28,10 +29,20 @@ struct FitOptions {
     bool partial = false;
 };
 
+// The format of a picture file from its first bytes; the file is left where
+// it was.
+StreamedFormat SniffStreamed(std::FILE* file);
+
 // Streams a JPEG or PNG in its stored orientation; the result's orientation
 // is what the caller turns the rows by (1 when options.orient is off). Other
 // formats raise the InvalidPicture failure: they go to Qt's readers.
-StreamResult StreamPicture(std::span<const std::uint8_t> bytes, const std::string& name,
-                           const FitOptions& options, RowStream& stream);
+StreamResult StreamPicture(const PictureSource& source, const std::string& name, const FitOptions& options,
+                           RowStream& stream);
+
+// Only the header of a JPEG or PNG: its stored size and orientation (1 when
+// options.orient is off), with the same refusals of a size beyond the limits;
+// options.partial lets a warning there pass, as the whole read would. A file
+// is left where it was.
+StreamResult PeekPicture(const PictureSource& source, const std::string& name, const FitOptions& options);
 
 }  // namespace Pictures

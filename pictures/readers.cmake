@@ -1,8 +1,10 @@
 # The streaming picture readers: JPEG through libjpeg and PNG through libpng,
-# row by row, with the Exif orientation. Standard C++ and the two libraries, no Qt.
+# row by row, with the Exif orientation, and photos fitted to a screen from them. Standard C++ and the two libraries, no Qt.
 find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 add_library(pelorin_picture_readers STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/FittedPicture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FittedPicture.h
   ${CMAKE_CURRENT_LIST_DIR}/JpegReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegReader.h
   ${CMAKE_CURRENT_LIST_DIR}/Orientation.cpp

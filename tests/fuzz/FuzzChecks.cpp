@@ -19,7 +19,9 @@
 #include "EngineDoubles.h"
 #include "FileAccess.h"
 #include "Files.h"
+#include "FittedPicture.h"
 #include "Formats.h"
+#include "PictureToScreen.h"
 #include "Pictures.h"
 #include "Routines.h"
 #include "StreamedPicture.h"
@@ -213,13 +215,34 @@ QByteArray StreamedHash(std::span<const std::uint8_t> bytes, bool partial) {
     return hash.Result();
 }
 
+// Fits the picture as the converter does: refused, or grey values of the fit
+// rectangle's size, each within black and white.
+void CheckFitted(std::span<const std::uint8_t> bytes, bool partial) {
+    try {
+        const auto fitted = Pictures::ReadFittedPicture(
+            bytes, "fuzz", {.placement = Routines::Placement::Fitted, .partial = partial});
+        if (!fitted) return;
+        const Routines::ScreenRect where = Routines::FitRectangle(fitted->width, fitted->height);
+        Require(fitted->grey.width == where.width && fitted->grey.height == where.height &&
+                    fitted->grey.values.size() == static_cast<std::size_t>(where.width) * where.height,
+                "the fitted picture is not the fit rectangle's size");
+        for (const float value : fitted->grey.values)
+            Require(value >= -0.01f && value <= 255.01f, "a fitted grey value beyond black and white");
+    } catch (const Routines::Failure& failure) {
+        Require(failure.Code() == Routines::FailureCode::InvalidPicture,
+                "unexpected failure: " + failure.Description());
+    }
+}
+
 }  // namespace
 
 void CheckStreamedPicture(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    for (const bool partial : {false, true})
+    for (const bool partial : {false, true}) {
         Require(StreamedHash(bytes, partial) == StreamedHash(bytes, partial),
                 "rows differ from one read to the next");
+        CheckFitted(bytes, partial);
+    }
 }
 
 std::string PictureSummary(const QByteArray& bytes, const std::string& name) {

@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <stdexcept>
+#include <vector>
 
 Bytes ExifTiff(int orientation) {
     // Header, one directory of one entry (tag 274, SHORT, count 1), no next directory.
@@ -29,6 +30,18 @@ Bytes MakeJpeg(int width, int height, const Painter& paint, const MadeOptions& o
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
     if (options.progressive) jpeg_simple_progression(&info);
+    std::vector<jpeg_scan_info> scans;
+    if (options.scanPerCoefficient) {
+        // The DC of all three components, then every AC coefficient of each
+        // alone: 190 scans, a valid progression.
+        scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+        for (int component = 0; component < 3; ++component) {
+            for (int coefficient = 1; coefficient < DCTSIZE2; ++coefficient)
+                scans.push_back({1, {component, 0, 0, 0}, coefficient, coefficient, 0, 0});
+        }
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     if (options.orientation != 0) {
         Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};
@@ -66,6 +79,7 @@ Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& op
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)) != 0) throw std::runtime_error("libpng could not write the test picture");
     png_set_write_fn(png, &bytes, Append, Flush);
+    if (options.pngLevel >= 0) png_set_compression_level(png, options.pngLevel);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -84,6 +98,35 @@ Bytes MakePng(int width, int height, const Painter& paint, const MadeOptions& op
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
     return bytes;
+}
+
+Painter StoredAs(int orientation, int uprightWidth, int uprightHeight, Painter upright) {
+    const bool swaps = orientation >= 5;
+    const int width = swaps ? uprightHeight : uprightWidth;
+    const int height = swaps ? uprightWidth : uprightHeight;
+    // Where the stored rows and columns lie in the upright picture, by the Exif
+    // tag's description: row 0 at the top, right, bottom or left, column 0 at
+    // the left, top, right or bottom.
+    return [=](int x, int y, std::uint8_t* rgb) {
+        switch (orientation) {
+            case 2:  // mirrored left to right
+                return upright(width - 1 - x, y, rgb);
+            case 3:  // turned half round
+                return upright(width - 1 - x, height - 1 - y, rgb);
+            case 4:  // mirrored top to bottom
+                return upright(x, height - 1 - y, rgb);
+            case 5:  // row 0 is the left side, column 0 the top
+                return upright(y, x, rgb);
+            case 6:  // row 0 is the right side, column 0 the top
+                return upright(height - 1 - y, x, rgb);
+            case 7:  // row 0 is the right side, column 0 the bottom
+                return upright(height - 1 - y, width - 1 - x, rgb);
+            case 8:  // row 0 is the left side, column 0 the bottom
+                return upright(y, width - 1 - x, rgb);
+            default:
+                return upright(x, y, rgb);
+        }
+    };
 }
 
 void Landscape(int x, int y, std::uint8_t* rgb) {

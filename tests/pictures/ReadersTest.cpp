@@ -334,3 +334,15 @@ INSTANTIATE_TEST_SUITE_P(Limits, OversizedJpeg,
                          testing::Values(Oversized{true, 7000, 7000, "limit of 96 MiB"},
                                          Oversized{false, 20000, 6000, "limit of 100000000 pixels"},
                                          Oversized{true, 20000, 6000, "limit of 100000000 pixels"}));
+
+// A scan for every coefficient: 190 passes over the picture, refused at the
+// 65th, as the whole-picture path refuses it before decoding.
+TEST(JpegReader, RefusesMoreScansThanAnyEncoderWrites) {
+    const Bytes jpeg = MakeJpeg(256, 128, Landscape, {.progressive = true, .scanPerCoefficient = true});
+    Collector rows;
+    const std::string refusal = Refusal([&] { ReadJpeg(View(jpeg), "scans.jpg", {.partial = true}, rows); });
+    EXPECT_NE(refusal.find("more than 64 scans"), std::string::npos) << refusal;
+    EXPECT_TRUE(rows.rows_.empty());
+    const Bytes usual = MakeJpeg(256, 128, Landscape, {.progressive = true});
+    EXPECT_EQ(Refusal([&] { ReadJpeg(View(usual), "usual.jpg", {}, rows); }), "");
+}
