@@ -35,8 +35,10 @@ private:
 
 // What Qt's PNG decoder gives, the streaming reader gives too, except at 16
 // bits a channel, which Qt rounds and the reader cuts, and except for an
-// interlaced picture, which the reader holds whole.
-bool StreamsLikeQt(const QByteArray& bytes, Format format, const QString& name) {
+// interlaced picture, which the reader holds whole. A PNG no taller than the
+// corner is read whole: the reader would go on after its last row to inflate
+// whatever follows in the image data, which the whole read's checks bound.
+bool StreamsLikeQt(const QByteArray& bytes, Format format, const QString& name, QSize corner) {
     if (format == Format::Jpeg) return JpegScanCount(bytes) == 1;
     if (format != Format::Png) return false;
     bool whole = false;
@@ -47,14 +49,16 @@ bool StreamsLikeQt(const QByteArray& bytes, Format format, const QString& name) 
         if (type == "IHDR" && length == 25) header = bytes.mid(at + 8, 13);
         whole = type == "IEND";
     });
-    return whole && header.size() == 13 && static_cast<std::uint8_t>(header[8]) <= 8 && header[12] == 0;
+    return whole && header.size() == 13 &&
+           qFromBigEndian<quint32>(header.constData() + 4) > quint32(corner.height()) &&
+           static_cast<std::uint8_t>(header[8]) <= 8 && header[12] == 0;
 }
 
 }  // namespace
 
 QImage StreamedCorner(const QByteArray& bytes, const QString& name, QSize corner) {
     const Format format = Sniff(bytes);
-    if (!StreamsLikeQt(bytes, format, name)) return {};
+    if (!StreamsLikeQt(bytes, format, name, corner)) return {};
     if (format == Format::Jpeg) {
         // A cut-short JPEG is refused as a whole read refuses it: the last
         // scan must be followed by the end of the picture.
