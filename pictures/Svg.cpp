@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QXmlStreamReader>
 
 #include "Failure.h"
@@ -36,6 +38,9 @@ void CheckReference(QStringView reference, const QString& name) {
 }  // namespace
 
 void CheckSvg(const QByteArray& bytes, const QString& name) {
+    // Qt draws text with the fonts of a graphical application, and stops a
+    // program without one (the converter) that asks for them.
+    const bool fonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     QXmlStreamReader xml(bytes);
     qint64 elements = 0;
     int depth = 0;
@@ -55,6 +60,9 @@ void CheckSvg(const QByteArray& bytes, const QString& name) {
                     Refuse(name,
                            QStringLiteral("the SVG nests elements more than %1 deep").arg(DeepestSvgNesting));
                 }
+                if (!fonts &&
+                    (xml.name() == QLatin1String("text") || xml.name() == QLatin1String("textArea")))
+                    Refuse(name, QStringLiteral("the SVG holds text, which only the window draws"));
                 for (const QXmlStreamAttribute& attribute : xml.attributes()) {
                     if (attribute.name() == QLatin1String("href")) CheckReference(attribute.value(), name);
                 }

@@ -165,7 +165,8 @@ namespace {
 
 // The window reads only the corner its view shows: the whole read's pixels
 // there, and where the whole read refuses a picture, a refusal too, except
-// for a PNG or JPEG the streaming readers show by its corner.
+// for a PNG or JPEG the streaming readers show by its corner and an SVG
+// drawn only there.
 void CheckCorner(const QByteArray& bytes, const std::optional<QImage>& whole) {
     const QSize view(Routines::ScreenWidth, Routines::ScreenHeight);
     std::optional<QImage> corner;
@@ -177,7 +178,8 @@ void CheckCorner(const QByteArray& bytes, const std::optional<QImage>& whole) {
     }
     if (!whole) {
         const Pictures::Format format = Pictures::Sniff(bytes);
-        Require(!corner || format == Pictures::Format::Png || format == Pictures::Format::Jpeg,
+        Require(!corner || format == Pictures::Format::Png || format == Pictures::Format::Jpeg ||
+                    format == Pictures::Format::Svg,
                 "the corner read shows a picture the whole read refuses");
         return;
     }
@@ -255,6 +257,16 @@ void CheckStreamedPicture(const std::uint8_t* data, std::size_t size) {
     for (const bool partial : {false, true})
         Require(StreamedHash(bytes, partial) == StreamedHash(bytes, partial),
                 "rows differ from one read to the next");
+}
+
+bool ShownByTheWindow(const QByteArray& bytes) {
+    try {
+        Pictures::DecodePictureCorner(bytes, QStringLiteral("replay"),
+                                      QSize(Routines::ScreenWidth, Routines::ScreenHeight));
+        return true;
+    } catch (const Routines::Failure&) {
+        return false;
+    }
 }
 
 std::string PictureSummary(const QByteArray& bytes, const std::string& name) {

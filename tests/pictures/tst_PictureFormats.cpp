@@ -226,6 +226,9 @@ private slots:
         QTest::newRow("SVG after an XML declaration and a byte-order mark")
             << "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n" + Svg("<rect width=\"1\" height=\"1\"/>")
             << QSize(30, 20) << qRgb(0, 0, 0);
+        QTest::newRow("SVG with text, in a graphical application")
+            << Svg("<rect width=\"1\" height=\"1\"/><text x=\"2\" y=\"15\" font-size=\"12\">Hi</text>")
+            << QSize(30, 20) << qRgb(0, 0, 0);
         QTest::newRow("XPM of as many colours as pixels") << Xpm(4, 2, 8) << QSize(4, 2) << qRgb(0, 0, 0);
     }
 
