@@ -99,18 +99,24 @@ struct IconImage {
 // is cut short, or whose every image is beyond the limits, is refused.
 IconImage ChooseIconImage(const QByteArray& bytes, const QString& name);
 
-// The most elements an SVG may hold and how deep they may nest, which bound
-// the time to draw it; deeper nesting would also deepen the renderer's
-// recursion.
-inline constexpr qint64 LargestSvgElements = 50000;
+// The most elements an SVG may draw (each <use> drawing its target again),
+// of them dashed lines, and how deep they may nest, which bound the time to
+// draw it at the window's size; deeper nesting would also deepen the
+// renderer's recursion. A dashed line costs a path per dash.
+inline constexpr qint64 LargestSvgElements = 10000;
+inline constexpr qint64 LargestDashedSvgElements = 500;
 inline constexpr int DeepestSvgNesting = 128;
+// Drawing an element may cost every pixel drawn: an SVG is drawn at a size
+// whose pixels times its elements stay within this, or refused.
+inline constexpr qint64 SvgPixelBudget = qint64{1} << 30;
 
 // Refuses an SVG that is not well-formed XML, that declares entities (which
 // could expand without end, or name other files), that refers to anything
 // outside itself (Qt's renderer reads the file named by an <image> from the
-// disk), or that is beyond the limits above. Images embedded as data: URIs
-// must be pictures this program reads, within its limits.
-void CheckSvg(const QByteArray& bytes, const QString& name);
+// disk), that uses an element within itself, or that is beyond the limits
+// above. Images embedded as data: URIs must be pictures this program reads,
+// within its limits. Returns how many elements it draws.
+qint64 CheckSvg(const QByteArray& bytes, const QString& name);
 
 // The top-left corner of a PNG that is not interlaced and has at most 8 bits
 // a channel, or of a JPEG of one scan, decoded by the streaming readers only

@@ -87,13 +87,16 @@ struct QtRead {
     int image = 0;
     // An SVG is drawn only within this rectangle of its own size.
     QRect corner;
+    // The elements an SVG draws.
+    qint64 svgElements = 1;
 };
 
-// The size at which an SVG larger than the limits is drawn for a caller
-// that scales it down anyway: its own shape, within the pixel limit.
-QSize SvgSizeWithinLimits(QSize size) {
+// The size at which an SVG is drawn for a caller that scales it down anyway:
+// its own shape, within the limits and the time its elements may take.
+QSize SvgSizeWithinLimits(QSize size, qint64 elements) {
     if (!size.isValid() || size.isEmpty()) return {};
-    const double scale = std::min({1.0, std::sqrt(double(LargestPixelCount) / size.width() / size.height()),
+    const qint64 pixels = std::min(LargestPixelCount, SvgPixelBudget / std::max<qint64>(elements, 1));
+    const double scale = std::min({1.0, std::sqrt(double(pixels) / size.width() / size.height()),
                                    double(LargestSide) / size.width(), double(LargestSide) / size.height()});
     return QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale)));
 }
@@ -123,8 +126,16 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
         if (!declared.isValid() || declared.isEmpty()) CheckSize(declared, name);
         reader.setClipRect(read.corner.intersected(QRect(QPoint(), declared)));
     } else if (format == "svg" && read.size == Size::MayShrink) {
-        CheckSize(SvgSizeWithinLimits(declared), name);
-        reader.setScaledSize(SvgSizeWithinLimits(declared));
+        CheckSize(SvgSizeWithinLimits(declared, read.svgElements), name);
+        reader.setScaledSize(SvgSizeWithinLimits(declared, read.svgElements));
+    } else if (format == "svg") {
+        CheckSize(declared, name);
+        if (read.svgElements * declared.width() * declared.height() > SvgPixelBudget) {
+            Refuse(name, QStringLiteral("the SVG's %1 elements at %2 x %3 pixels would take too long to draw")
+                             .arg(read.svgElements)
+                             .arg(declared.width())
+                             .arg(declared.height()));
+        }
     } else if (format != "bmp") {
         // Qt 6.4 reports no size for a bitmap stored top-down; a bitmap's
         // header has been checked before it gets here.
@@ -210,9 +221,11 @@ QImage Decode(const QByteArray& bytes, const QString& name, const QtRead& read) 
             whole.image = image.index;
             return ReadWithQt(bytes, qtName, name, whole);
         }
-        case Format::Svg:
-            CheckSvg(bytes, name);
-            return ReadWithQt(bytes, qtName, name, read);
+        case Format::Svg: {
+            QtRead svg = read;
+            svg.svgElements = CheckSvg(bytes, name);
+            return ReadWithQt(bytes, qtName, name, svg);
+        }
         case Format::Gif:
         case Format::PortableAnymap:
         case Format::XBitmap:

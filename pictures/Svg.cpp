@@ -1,5 +1,9 @@
+#include <algorithm>
+#include <vector>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QXmlStreamReader>
 
 #include "Failure.h"
@@ -37,13 +41,81 @@ void CheckReference(QStringView reference, const QString& name) {
 
 }  // namespace
 
-void CheckSvg(const QByteArray& bytes, const QString& name) {
+namespace {
+
+// The elements as drawn: each <use> draws its target again, so what an SVG
+// costs is counted over the tree with every use expanded.
+struct SvgElement {
+    qsizetype parent = -1;
+    QString target;  // the id a <use> draws
+    std::vector<qsizetype> children;
+    bool dashed = false;
+};
+
+struct DrawnCount {
+    qint64 elements = 0;
+    qint64 dashed = 0;
+    int depth = 0;
+};
+
+class DrawnCounter {
+public:
+    DrawnCounter(const std::vector<SvgElement>& elements, const QHash<QString, qsizetype>& ids,
+                 const QString& name)
+        : elements_(elements), ids_(ids), name_(name), counts_(elements.size()), state_(elements.size(), 0) {}
+
+    DrawnCount Count(qsizetype index) {
+        if (state_[index] == 2) return counts_[index];
+        if (state_[index] == 1) Refuse(name_, QStringLiteral("the SVG uses an element within itself"));
+        state_[index] = 1;
+        const SvgElement& element = elements_[index];
+        DrawnCount count{1, element.dashed ? 1 : 0, 1};
+        std::vector<qsizetype> drawn = element.children;
+        if (const auto target = ids_.constFind(element.target); target != ids_.cend())
+            drawn.push_back(*target);
+        for (const qsizetype child : drawn) {
+            const DrawnCount part = Count(child);
+            count.elements += part.elements;
+            count.dashed += part.dashed;
+            count.depth = std::max(count.depth, part.depth + 1);
+            // Checked as the count grows, so that it never overflows.
+            Check(count);
+        }
+        state_[index] = 2;
+        return counts_[index] = count;
+    }
+
+    void Check(const DrawnCount& count) const {
+        if (count.elements > LargestSvgElements) {
+            Refuse(name_, QStringLiteral("the SVG draws more than %1 elements").arg(LargestSvgElements));
+        }
+        if (count.dashed > LargestDashedSvgElements) {
+            Refuse(name_,
+                   QStringLiteral("the SVG draws more than %1 dashed lines").arg(LargestDashedSvgElements));
+        }
+        if (count.depth > DeepestSvgNesting) {
+            Refuse(name_, QStringLiteral("the SVG nests elements more than %1 deep").arg(DeepestSvgNesting));
+        }
+    }
+
+private:
+    const std::vector<SvgElement>& elements_;
+    const QHash<QString, qsizetype>& ids_;
+    const QString& name_;
+    std::vector<DrawnCount> counts_;
+    std::vector<char> state_;  // 0 not counted, 1 being counted, 2 counted
+};
+
+}  // namespace
+
+qint64 CheckSvg(const QByteArray& bytes, const QString& name) {
     // Qt draws text with the fonts of a graphical application, and stops a
     // program without one (the converter) that asks for them.
     const bool fonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     QXmlStreamReader xml(bytes);
-    qint64 elements = 0;
-    int depth = 0;
+    std::vector<SvgElement> elements;
+    QHash<QString, qsizetype> ids;
+    qsizetype open = -1;
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
             case QXmlStreamReader::DTD:
@@ -51,24 +123,35 @@ void CheckSvg(const QByteArray& bytes, const QString& name) {
                     Refuse(name,
                            QStringLiteral("the SVG declares entities, which this program does not expand"));
                 break;
-            case QXmlStreamReader::StartElement:
-                if (++elements > LargestSvgElements) {
+            case QXmlStreamReader::StartElement: {
+                if (static_cast<qint64>(elements.size()) >= LargestSvgElements) {
                     Refuse(name,
                            QStringLiteral("the SVG holds more than %1 elements").arg(LargestSvgElements));
-                }
-                if (++depth > DeepestSvgNesting) {
-                    Refuse(name,
-                           QStringLiteral("the SVG nests elements more than %1 deep").arg(DeepestSvgNesting));
                 }
                 if (!fonts &&
                     (xml.name() == QLatin1String("text") || xml.name() == QLatin1String("textArea")))
                     Refuse(name, QStringLiteral("the SVG holds text, which only the window draws"));
+                SvgElement element;
+                element.parent = open;
                 for (const QXmlStreamAttribute& attribute : xml.attributes()) {
-                    if (attribute.name() == QLatin1String("href")) CheckReference(attribute.value(), name);
+                    if (attribute.name() == QLatin1String("href")) {
+                        CheckReference(attribute.value(), name);
+                        if (xml.name() == QLatin1String("use"))
+                            element.target = attribute.value().trimmed().sliced(1).toString();
+                    }
+                    if (attribute.name() == QLatin1String("id"))
+                        ids.insert(attribute.value().toString(), elements.size());
+                    if (attribute.value().contains(QLatin1String("dasharray")) ||
+                        attribute.name() == QLatin1String("stroke-dasharray"))
+                        element.dashed = true;
                 }
+                if (open >= 0) elements[open].children.push_back(static_cast<qsizetype>(elements.size()));
+                open = static_cast<qsizetype>(elements.size());
+                elements.push_back(std::move(element));
                 break;
+            }
             case QXmlStreamReader::EndElement:
-                --depth;
+                open = elements[open].parent;
                 break;
             default:
                 break;
@@ -76,6 +159,7 @@ void CheckSvg(const QByteArray& bytes, const QString& name) {
     }
     if (xml.hasError())
         Refuse(name, QStringLiteral("the SVG is not well-formed XML: %1").arg(xml.errorString()));
+    return DrawnCounter(elements, ids, name).Count(0).elements;
 }
 
 }  // namespace Pictures

@@ -257,10 +257,18 @@ def plugin_formats():
     write(h, "shown_icon_png_larger_than_its_directory_says.ico", icon([rgb_png(64, 40)], stated=(16, 16)))
     write(h, "refused_svg_cut_short.svg", svg('<rect width="4" height="3"/>')[:-10])
     write(h, "refused_svg_nested_200_deep.svg", svg("<g>" * 200 + '<rect width="4" height="3"/>' + "</g>" * 200))
-    write(h, "refused_svg_of_50001_elements.svg", svg("<g/>" * 50001))
-    write(h, "shown_svg_of_50000_elements_nested_128_deep.svg",
+    write(h, "refused_svg_of_10001_elements.svg", svg("<g/>" * 10001))
+    write(h, "shown_svg_of_10000_elements_nested_128_deep.svg",
           # The svg element, 126 groups and the rect nest 128 deep.
-          svg("<g/>" * (50000 - 128) + "<g>" * 126 + '<rect width="4" height="3"/>' + "</g>" * 126))
+          svg("<g/>" * (10000 - 128) + "<g>" * 126 + '<rect width="4" height="3"/>' + "</g>" * 126))
+    uses = "".join('<g id="g%d">%s</g>' % (level, ('<use xlink:href="#g%d"/>' % (level - 1)) * 10)
+                   for level in range(1, 9))
+    write(h, "refused_svg_uses_drawing_10_to_the_8_rects.svg",
+          svg('<defs><rect id="g0" width="1" height="1"/>' + uses + '</defs><use xlink:href="#g8"/>'))
+    write(h, "refused_svg_use_within_itself.svg",
+          svg('<g id="a"><rect width="1" height="1"/><use xlink:href="#a"/></g>'))
+    write(h, "refused_svg_of_501_dashed_lines.svg",
+          svg('<rect width="30" height="20" fill="none" stroke="#000" stroke-dasharray="0.5"/>' * 501))
     write(h, "refused_svg_image_from_an_absolute_path.svg",
           svg('<image width="30" height="20" xlink:href="/usr/share/pixmaps/debian-logo.png"/>'))
     write(h, "refused_svg_image_from_a_relative_path.svg",

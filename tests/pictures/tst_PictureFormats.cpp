@@ -159,9 +159,30 @@ QByteArray Svg(const QByteArray& body, const QByteArray& size = "width=\"30\" he
            ">" + body + "</svg>";
 }
 
-QByteArray Nested(int depth) {
-    return Svg(QByteArray("<g>").repeated(depth) + "<rect width=\"5\" height=\"5\"/>" +
-               QByteArray("</g>").repeated(depth));
+// Each group of the chain uses the one before it ten times: 10^depth rects.
+QByteArray UseBomb(int depth) {
+    QByteArray body = "<defs><rect id=\"g0\" width=\"1\" height=\"1\"/>";
+    for (int level = 1; level <= depth; ++level) {
+        body += "<g id=\"g" + QByteArray::number(level) + "\">" +
+                ("<use xlink:href=\"#g" + QByteArray::number(level - 1) + "\"/>").repeated(10) + "</g>";
+    }
+    return Svg(body + "</defs><use xlink:href=\"#g" + QByteArray::number(depth) + "\"/>");
+}
+
+// Each group uses the one before it once: nested `depth` deep as drawn.
+QByteArray UseChain(int depth) {
+    QByteArray body = "<defs><rect id=\"g0\" width=\"1\" height=\"1\"/>";
+    for (int level = 1; level <= depth / 2; ++level) {
+        body += "<g id=\"g" + QByteArray::number(level) + "\"><use xlink:href=\"#g" +
+                QByteArray::number(level - 1) + "\"/></g>";
+    }
+    return Svg(body + "</defs><use xlink:href=\"#g" + QByteArray::number(depth / 2) + "\"/>");
+}
+
+// The svg element, `groups` groups inside one another and a rect.
+QByteArray Nested(int groups) {
+    return Svg(QByteArray("<g>").repeated(groups) + "<rect width=\"5\" height=\"5\"/>" +
+               QByteArray("</g>").repeated(groups));
 }
 
 // An XPM of the size given, declaring `colours` colours of two characters
@@ -216,6 +237,10 @@ private slots:
                      Encoded(Marked({8, 8}), "png")})
             << QSize(24, 24) << qRgb(0, 0, 0);
         QTest::newRow("SVG") << Svg("<rect width=\"1\" height=\"1\"/>") << QSize(30, 20) << qRgb(0, 0, 0);
+        QTest::newRow("SVG at its limits: 10000 elements, nested 128 deep")
+            << Svg(QByteArray("<g/>").repeated(10000 - 128) +
+                   Nested(126).mid(Nested(126).indexOf("<g>")).chopped(6))
+            << QSize(30, 20) << qRgb(0, 0, 0);
         QTest::newRow("SVG using its own definition") << Svg("<defs><rect id=\"r\" width=\"1\" height=\"1\" "
                                                              "fill=\"#00f\"/></defs><use xlink:href=\"#r\"/>")
                                                       << QSize(30, 20) << qRgb(0, 0, 255);
@@ -270,10 +295,25 @@ private slots:
             << "larger than 4194304 pixels";
         QTest::newRow("SVG cut short")
             << Svg("<rect width=\"1\" height=\"1\"/>").chopped(8) << "not well-formed";
-        QTest::newRow("SVG nested 129 deep") << Nested(129) << "more than 128 deep";
-        QTest::newRow("SVG of 50001 elements")
-            << Svg(QByteArray("<rect width=\"1\" height=\"1\"/>").repeated(50000))
-            << "more than 50000 elements";
+        QTest::newRow("SVG nested 129 deep") << Nested(127) << "more than 128 deep";
+        QTest::newRow("SVG of 10001 elements")
+            << Svg(QByteArray("<rect width=\"1\" height=\"1\"/>").repeated(10000))
+            << "holds more than 10000 elements";
+        QTest::newRow("SVG using its groups ten times over, eight deep")
+            << UseBomb(8) << "draws more than 10000 elements";
+        QTest::newRow("SVG using a group within itself")
+            << Svg("<g id=\"a\"><rect width=\"1\" height=\"1\"/><use xlink:href=\"#a\"/></g>")
+            << "uses an element within itself";
+        QTest::newRow("SVG nested 131 deep through its uses") << UseChain(129) << "more than 128 deep";
+        QTest::newRow("SVG of 501 dashed lines")
+            << Svg(QByteArray(
+                       "<rect width=\"9\" height=\"9\" stroke=\"#000\" style=\"stroke-dasharray:1 1\"/>")
+                       .repeated(501))
+            << "more than 500 dashed lines";
+        QTest::newRow("SVG of 300 elements at 2048 x 2048")
+            << Svg(QByteArray("<rect width=\"1\" height=\"1\"/>").repeated(299),
+                   "width=\"2048\" height=\"2048\"")
+            << "would take too long to draw";
         QTest::newRow("SVG declaring an entity bomb")
             << Svg("<text>&c;</text>", "",
                    "<!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
