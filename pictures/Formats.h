@@ -19,6 +19,10 @@ namespace Pictures {
 inline constexpr qint64 LargestFileBytes = 8 * 1024 * 1024;
 inline constexpr int LargestSide = 32768;
 inline constexpr qint64 LargestPixelCount = 4 * 1024 * 1024;
+// A PNG or JPEG that Open BMP streams for the view's corner (StreamedCorner)
+// costs its bytes and a few rows, so its file may be larger: a photo of up to
+// the streaming readers' 100 megapixels.
+inline constexpr qint64 LargestStreamedFileBytes = 48 * 1024 * 1024;
 
 enum class Format {
     Bitmap,

@@ -160,15 +160,16 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
 
 std::string EnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QByteArray ReadPictureFile(const std::string& enginePath, const QString& name) {
+QByteArray ReadPictureFile(const std::string& enginePath, const QString& name,
+                           qint64 largest = LargestFileBytes) {
     // The engine's edge refuses folders, pipes and devices by their status,
     // before anything is opened.
     const std::uintmax_t length = Routines::FileLength(enginePath);
-    if (length > static_cast<std::uintmax_t>(LargestFileBytes)) {
+    if (length > static_cast<std::uintmax_t>(largest)) {
         Refuse(name,
                QStringLiteral("file of %1 bytes is larger than any picture this program reads (%2 bytes)")
                    .arg(length)
-                   .arg(LargestFileBytes));
+                   .arg(largest));
     }
     const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
@@ -185,7 +186,15 @@ QImage ReadPicture(const std::string& enginePath, const QString& name, Size size
 }
 
 QImage ReadPictureCorner(const QString& path, QSize corner) {
-    return DecodePictureCorner(ReadPictureFile(EnginePath(path), path), path, corner);
+    const std::string enginePath = EnginePath(path);
+    // A PNG or JPEG may be streamed, which needs only its bytes in memory.
+    const std::vector<std::uint8_t> start = Routines::ReadFileStart(enginePath, 8);
+    const Format format =
+        Sniff(QByteArray(reinterpret_cast<const char*>(start.data()), qsizetype(start.size())));
+    const bool streamed = format == Format::Png || format == Format::Jpeg;
+    return DecodePictureCorner(
+        ReadPictureFile(enginePath, path, streamed ? LargestStreamedFileBytes : LargestFileBytes), path,
+        corner);
 }
 
 namespace {
@@ -249,7 +258,7 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QS
 }
 
 QImage DecodePictureCorner(const QByteArray& bytes, const QString& name, QSize corner) {
-    if (bytes.size() <= LargestFileBytes) {
+    if (bytes.size() <= LargestStreamedFileBytes) {
         if (QImage picture = StreamedCorner(bytes, name, corner); !picture.isNull()) return picture;
     }
     const QRect wanted(QPoint(), corner);

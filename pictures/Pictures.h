@@ -47,7 +47,8 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = S
 // corner. A PNG that is not interlaced, with up to 8 bits a channel, and a
 // JPEG of one scan are decoded only down to the corner's last row, so that
 // they may be of any size up to the streaming readers' limit (100 megapixels)
-// at the cost of a few rows; an SVG is drawn only within the corner, at its
+// at the cost of a few rows, and its file may have up to 48 MiB; an SVG is
+// drawn only within the corner, at its
 // own size, whatever that is. Other pictures are read whole, as ReadPicture
 // reads them, and cut.
 QImage ReadPictureCorner(const QString& path, QSize corner);

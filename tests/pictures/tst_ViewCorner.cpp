@@ -3,7 +3,9 @@
 // every picture, and show a picture too large to read whole by its corner.
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageWriter>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "Failure.h"
@@ -51,6 +53,12 @@ QImage Palette(QSize size) {
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) image.setPixel(x, y, (x / 3 + y) % 5);
     return image;
+}
+
+void Noise(int x, int y, std::uint8_t* rgb) {
+    std::uint32_t hash = static_cast<std::uint32_t>(x) * 2654435761u ^ static_cast<std::uint32_t>(y) * 40503u;
+    for (int c = 0; c < 3; ++c, hash = hash * 1664525u + 1013904223u)
+        rgb[c] = static_cast<std::uint8_t>(hash >> 24);
 }
 
 Routines::RgbaPicture WholeReadCut(const QByteArray& bytes) {
@@ -112,6 +120,9 @@ private slots:
         QTest::newRow("PNG") << FromBytes(MakePng(6000, 1000, Landscape))
                              << FromBytes(MakePng(200, 100, Landscape));
         // The same blocks of the same scale at the top left decode alike.
+        // Noise does not compress: a file beyond the 8 MiB of a whole read.
+        QTest::newRow("PNG of more than 8 MiB")
+            << FromBytes(MakePng(3000, 1000, Noise)) << FromBytes(MakePng(200, 100, Noise));
         QTest::newRow("JPEG") << FromBytes(MakeJpeg(6000, 1000, Landscape))
                               << FromBytes(MakeJpeg(2000, 1000, Landscape));
     }
@@ -124,6 +135,15 @@ private slots:
         QCOMPARE(corner.width, Corner.width());
         QCOMPARE(corner.height, Corner.height());
         QVERIFY(corner.rgba == WholeReadCut(small).rgba);
+
+        // The same from a file, which may be larger than a whole read's.
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("large")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(large) == large.size());
+        file.close();
+        QVERIFY_THROWS_EXCEPTION(Routines::Failure, Pictures::ReadPicture(file.fileName()));
+        QVERIFY(Pictures::RgbaPixels(Pictures::ReadPictureCorner(file.fileName(), Corner)).rgba ==
+                corner.rgba);
     }
 
     // Cut short, a streamed picture is refused as the whole read refuses it,
