@@ -242,6 +242,8 @@ def plugin_formats():
               + base64.b64encode(rgb_png(12, 10)).decode() + '"/>'))
     write(seeds, "two_frames.gif", gif(4, 2, [0] * 8)[:-1] + gif(4, 2, [1] * 8)[19:])
     write(seeds, "palette.xpm", xpm(6, 4, 3))
+    # Text needs fonts, which a program without a window has not: refused there.
+    write(seeds, "text.svg", svg('<text x="2" y="15" font-size="12">Lyra</text>'))
     data = webp()
     if data:
         write(seeds, "gradient_lossless.webp", data)
