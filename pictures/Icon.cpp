@@ -12,9 +12,9 @@ constexpr qint64 DirectorySize = 6;
 constexpr qint64 EntrySize = 16;
 constexpr qint64 BitmapInfoSize = 40;
 
-// The size the image declares itself, or an empty size when its header is
-// cut short. Qt's icon reader reports the directory's size, but decodes at
-// the image's own: a 16 x 16 entry may hold a PNG of any size.
+// The size at which Qt decodes the image, or an empty size when its header
+// is cut short. Qt's icon reader reports the directory's size, but decodes a
+// PNG at its own: a 16 x 16 entry may hold a PNG of any size.
 void ReadImageSize(const QByteArray& bytes, IconImage& image) {
     const QByteArrayView data(bytes.constData() + image.offset, image.length);
     if (data.startsWith("\x89PNG\r\n\x1a\n")) {

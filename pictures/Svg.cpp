@@ -15,12 +15,12 @@ namespace {
 
 // An image embedded in the SVG, decoded here first so that it is held to the
 // same checks and limits as a picture file; Qt's renderer then decodes it
-// again, with every format it knows.
+// again, with every format it knows. The bytes are found as the renderer
+// finds them: after the last "base64,".
 void CheckEmbeddedImage(QStringView reference, const QString& name) {
-    const qsizetype base64 = reference.indexOf(QLatin1String(";base64,"));
+    const qsizetype base64 = reference.lastIndexOf(QLatin1String("base64,"));
     if (base64 < 0) return;  // the renderer reads only base64 data
-    const QByteArray data = QByteArray::fromBase64(reference.sliced(base64 + 8).toLatin1(),
-                                                   QByteArray::AbortOnBase64DecodingErrors);
+    const QByteArray data = QByteArray::fromBase64(reference.sliced(base64 + 7).toLatin1());
     try {
         DecodePicture(data, name);
     } catch (const Routines::Failure& failure) {
@@ -32,7 +32,8 @@ void CheckEmbeddedImage(QStringView reference, const QString& name) {
 void CheckReference(QStringView reference, const QString& name) {
     const QStringView trimmed = reference.trimmed();
     if (trimmed.startsWith(u'#')) return;
-    if (trimmed.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+    // As the renderer tells data from a file's name: by its start, in lower case.
+    if (trimmed.startsWith(QLatin1String("data:"))) {
         CheckEmbeddedImage(trimmed, name);
         return;
     }
@@ -134,7 +135,9 @@ qint64 CheckSvg(const QByteArray& bytes, const QString& name) {
                 SvgElement element;
                 element.parent = open;
                 for (const QXmlStreamAttribute& attribute : xml.attributes()) {
-                    if (attribute.name() == QLatin1String("href")) {
+                    // A link is followed by no one here; anything else named
+                    // is drawn.
+                    if (attribute.name() == QLatin1String("href") && xml.name() != QLatin1String("a")) {
                         CheckReference(attribute.value(), name);
                         if (xml.name() == QLatin1String("use"))
                             element.target = attribute.value().trimmed().sliced(1).toString();

@@ -241,6 +241,9 @@ private slots:
             << Svg(QByteArray("<g/>").repeated(10000 - 128) +
                    Nested(126).mid(Nested(126).indexOf("<g>")).chopped(6))
             << QSize(30, 20) << qRgb(0, 0, 0);
+        QTest::newRow("SVG with a link, which is not followed")
+            << Svg("<a xlink:href=\"https://example.invalid/\"><rect width=\"1\" height=\"1\"/></a>")
+            << QSize(30, 20) << qRgb(0, 0, 0);
         QTest::newRow("SVG using its own definition") << Svg("<defs><rect id=\"r\" width=\"1\" height=\"1\" "
                                                              "fill=\"#00f\"/></defs><use xlink:href=\"#r\"/>")
                                                       << QSize(30, 20) << qRgb(0, 0, 255);
@@ -328,6 +331,13 @@ private slots:
             << "an image embedded in the SVG is refused";
         QTest::newRow("SVG using another file's element")
             << Svg("<use xlink:href=\"other.svg#r\"/>") << "refers to \"other.svg#r\" outside itself";
+        QTest::newRow("SVG embedding a PNG stating 40000 x 40000, without a media type")
+            << Svg("<image width=\"2\" height=\"2\" xlink:href=\"data:base64," +
+                   PngStating(40000, 40000).toBase64() + "\"/>")
+            << "an image embedded in the SVG is refused";
+        QTest::newRow("SVG image named like data in capitals, which the renderer reads as a file")
+            << Svg("<image width=\"2\" height=\"2\" xlink:href=\"DATA:image/png;base64,AAAA\"/>")
+            << "outside itself";
         QTest::newRow("SVG image by a URL")
             << Svg("<image width=\"2\" height=\"2\" href=\"http://example.invalid/a.png\"/>")
             << "outside itself";
