@@ -2,6 +2,7 @@
 // and the text formats, each behind the same bounds, and the window's read of
 // only the corner it shows.
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -92,20 +93,34 @@ QByteArray PngStating(quint32 width, quint32 height) {
 }
 
 // A little-endian TIFF of one grey strip stating the given size.
-QByteArray Tiff(quint32 width, quint32 height) {
+struct TiffPage {
+    quint32 width;
+    quint32 height;
+    char grey;
+};
+
+// A little-endian TIFF of 8-bit grey pages, each one strip of its grey (of
+// 64 bytes at most, whatever size it states).
+QByteArray Tiff(const QList<TiffPage>& pages) {
     QByteArray bytes("II*\0", 4);
     AppendLittle(bytes, 8, 4);
-    const QList<std::pair<int, quint32>> entries{{256, width}, {257, height}, {258, 8}, {259, 1},
-                                                 {262, 1},     {273, 200},    {278, 1}, {279, 16}};
-    AppendLittle(bytes, static_cast<quint32>(entries.size()), 2);
-    for (const auto& [tag, value] : entries) {
-        AppendLittle(bytes, static_cast<quint32>(tag), 2);
-        AppendLittle(bytes, 4, 2);  // LONG
-        AppendLittle(bytes, 1, 4);
-        AppendLittle(bytes, value, 4);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const TiffPage& page = pages[i];
+        const auto strip = static_cast<quint32>(std::min<quint64>(quint64{page.width} * page.height, 64));
+        const auto data = static_cast<quint32>(bytes.size() + 2 + 8 * 12 + 4);
+        const QList<std::pair<int, quint32>> entries{{256, page.width},  {257, page.height}, {258, 8},
+                                                     {259, 1},           {262, 1},           {273, data},
+                                                     {278, page.height}, {279, strip}};
+        AppendLittle(bytes, static_cast<quint32>(entries.size()), 2);
+        for (const auto& [tag, value] : entries) {
+            AppendLittle(bytes, static_cast<quint32>(tag), 2);
+            AppendLittle(bytes, 4, 2);  // LONG
+            AppendLittle(bytes, 1, 4);
+            AppendLittle(bytes, value, 4);
+        }
+        AppendLittle(bytes, i + 1 < pages.size() ? data + strip : 0, 4);
+        bytes.append(strip, page.grey);
     }
-    AppendLittle(bytes, 0, 4);
-    bytes.append(200 - bytes.size() + 16, '\x80');
     return bytes;
 }
 
@@ -226,6 +241,8 @@ private slots:
         const QImage marked = Marked({20, 10});
         QTest::newRow("lossless WebP") << Encoded(marked, "webp", 100) << QSize(20, 10) << qRgb(0, 0, 0);
         QTest::newRow("TIFF") << Encoded(marked, "tiff") << QSize(20, 10) << qRgb(0, 0, 0);
+        QTest::newRow("TIFF: the first of two pages")
+            << Tiff({{4, 2, '\xff'}, {8, 8, '\0'}}) << QSize(4, 2) << qRgb(255, 255, 255);
         QTest::newRow("GIF: the first of two frames") << TwoFrameGif() << QSize(4, 2) << qRgb(255, 255, 255);
         QTest::newRow("icon: the larger of two PNGs")
             << Icon({Encoded(Marked({16, 16}), "png"), Encoded(Marked({32, 24}), "png")}) << QSize(32, 24)
@@ -274,7 +291,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("TIFF stating 100000 x 100000") << Tiff(100000, 100000) << "larger than 4194304 pixels";
+        QTest::newRow("TIFF stating 100000 x 100000")
+            << Tiff({{100000, 100000, '\x80'}}) << "larger than 4194304 pixels";
         QTest::newRow("TIFF cut short") << Encoded(Marked({64, 64}), "tiff").left(60) << "";
         QTest::newRow("WebP stating 16384 x 16384") << WebpStating(16384, 16384) << "";
         QTest::newRow("WebP cut short") << Encoded(Marked({64, 64}), "webp", 100).left(40) << "";
