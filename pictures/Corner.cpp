@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include <QtEndian>
 
@@ -44,9 +45,9 @@ bool StreamsLikeQt(const QByteArray& bytes, Format format, const QString& name, 
     bool whole = false;
     QByteArray header;
     // The image data is not checked past the corner, but a file cut short is
-    // refused as a whole read refuses it.
+    // refused as a whole read refuses it. The header comes first.
     ForEachPngChunk(bytes, name, [&](const QByteArray& type, qint64 at, qint64 length) {
-        if (type == "IHDR" && length == 25) header = bytes.mid(at + 8, 13);
+        if (type == "IHDR" && at == 8 && length == 25) header = bytes.mid(at + 8, 13);
         whole = type == "IEND";
     });
     return whole && header.size() == 13 &&
@@ -54,11 +55,30 @@ bool StreamsLikeQt(const QByteArray& bytes, Format format, const QString& name, 
            static_cast<std::uint8_t>(header[8]) <= 8 && header[12] == 0;
 }
 
+// The size the PNG's header or the JPEG's frame states.
+std::pair<qint64, qint64> StatedSize(const QByteArray& bytes, Format format) {
+    if (format == Format::Jpeg) {
+        const QSize size = JpegStatedSize(bytes);
+        return {size.width(), size.height()};
+    }
+    // A PNG that streams has its header: StreamsLikeQt found it.
+    return {qFromBigEndian<quint32>(bytes.constData() + 16), qFromBigEndian<quint32>(bytes.constData() + 20)};
+}
+
 }  // namespace
 
 QImage StreamedCorner(const QByteArray& bytes, const QString& name, QSize corner) {
     const Format format = Sniff(bytes);
     if (!StreamsLikeQt(bytes, format, name, corner)) return {};
+    // Refused here, in the window's words, before the readers refuse it.
+    if (const auto [width, height] = StatedSize(bytes, format); width > LargestStreamedSide ||
+                                                                height > LargestStreamedSide ||
+                                                                width * height > LargestStreamedPixelCount) {
+        Refuse(name, QStringLiteral("picture of %1 x %2 pixels is larger than %3 pixels")
+                         .arg(width)
+                         .arg(height)
+                         .arg(LargestStreamedPixelCount));
+    }
     if (format == Format::Jpeg) {
         // A cut-short JPEG is refused as a whole read refuses it: the last
         // scan must be followed by the end of the picture.

@@ -73,6 +73,10 @@ void ForEachPngChunk(const QByteArray& bytes, const QString& name,
 // progressive one.
 qsizetype JpegScanCount(const QByteArray& bytes);
 
+// The size a JPEG's frame header states, or an invalid size where there is
+// none before the file ends.
+QSize JpegStatedSize(const QByteArray& bytes);
+
 // Refuses a JPEG with more scans than any real encoder writes; each scan of a
 // progressive JPEG costs a pass over the whole picture.
 void CheckJpegScans(const QByteArray& bytes, const QString& name);

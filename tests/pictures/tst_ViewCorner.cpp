@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include "Failure.h"
@@ -144,6 +145,37 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Routines::Failure, Pictures::ReadPicture(file.fileName()));
         QVERIFY(Pictures::RgbaPixels(Pictures::ReadPictureCorner(file.fileName(), Corner)).rgba ==
                 corner.rgba);
+    }
+
+    // Beyond the streaming readers' 100 megapixels, refused in the window's
+    // words, naming that limit.
+    void beyondTheStreamingLimitRefused_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("size");
+        QByteArray png = FromBytes(MakePng(300, 100, Landscape));
+        qToBigEndian(quint32{20000}, png.data() + 16);
+        qToBigEndian(quint32{20000}, png.data() + 20);
+        QTest::newRow("PNG stating 20000 x 20000") << png << "20000 x 20000";
+        QByteArray jpeg = FromBytes(MakeJpeg(300, 100, Landscape));
+        const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+        QVERIFY(frame > 0);
+        qToBigEndian(quint16{60000}, jpeg.data() + frame + 5);
+        qToBigEndian(quint16{60000}, jpeg.data() + frame + 7);
+        QTest::newRow("JPEG stating 60000 x 60000") << jpeg << "60000 x 60000";
+    }
+
+    void beyondTheStreamingLimitRefused() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, size);
+        try {
+            CornerRead(bytes);
+            QFAIL("not refused");
+        } catch (const Routines::Failure& failure) {
+            QCOMPARE(QString::fromStdString(failure.Description()),
+                     QStringLiteral(
+                         "Invalid picture: \"picture\": picture of %1 pixels is larger than 100000000 pixels")
+                         .arg(size));
+        }
     }
 
     // Cut short, a streamed picture is refused as the whole read refuses it,
