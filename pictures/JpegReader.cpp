@@ -173,7 +173,8 @@ StreamResult ReadJpeg(std::span<const std::uint8_t> bytes, const std::string& na
     d.trap.stopOnWarning = !options.partial;
     jpeg_create_decompress(&d.info);
     const Outcome outcome = Decode(d, bytes, options, stream);
-    const std::int64_t coefficients = outcome == Outcome::Refused ? CoefficientBytes(d.info) : 0;
+    // Only a header read whole has the components' blocks counted.
+    const std::int64_t coefficients = d.refusal == "coefficients" ? CoefficientBytes(d.info) : 0;
     jpeg_destroy_decompress(&d.info);
 
     if (d.refusal == "size") CheckStatedSize(d.result.storedWidth, d.result.storedHeight, name);
