@@ -258,12 +258,25 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QS
 }
 
 QImage DecodePictureCorner(const QByteArray& bytes, const QString& name, QSize corner) {
-    if (bytes.size() <= LargestStreamedFileBytes) {
-        if (QImage picture = StreamedCorner(bytes, name, corner); !picture.isNull()) return picture;
-    }
     const QRect wanted(QPoint(), corner);
     QtRead read;
     read.corner = wanted;
+    if (bytes.size() <= LargestStreamedFileBytes) {
+        try {
+            if (QImage picture = StreamedCorner(bytes, name, corner); !picture.isNull()) return picture;
+        } catch (const Routines::Failure& refusal) {
+            // The streaming readers refuse what libjpeg only warns of, which
+            // Qt's decoder forgives in a header (stray bytes before a
+            // marker): a picture the whole read shows is shown as it always
+            // was. Otherwise the streaming reader's reason stands.
+            try {
+                const QImage picture = Decode(bytes, name, read);
+                return picture.copy(wanted.intersected(picture.rect()));
+            } catch (const Routines::Failure&) {
+                throw refusal;
+            }
+        }
+    }
     const QImage picture = Decode(bytes, name, read);
     return picture.copy(wanted.intersected(picture.rect()));
 }

@@ -94,6 +94,8 @@ private slots:
         QTest::newRow("JPEG, baseline, turned by its Exif")
             << FromBytes(MakeJpeg(130, 70, Landscape, {.orientation = 6}));
         QTest::newRow("JPEG, progressive") << FromBytes(MakeJpeg(130, 70, Landscape, {.progressive = true}));
+        QTest::newRow("JPEG, stray bytes before a marker, which Qt forgives")
+            << FromBytes(MakeJpeg(130, 70, Landscape)).replace("\xFF\xDB", QByteArray(64, 'p') + "\xFF\xDB");
         QTest::newRow("JPEG, grey") << Encoded(Ramps(size, QImage::Format_Grayscale8), "jpeg");
         QTest::newRow("JPEG, smaller than the view") << FromBytes(MakeJpeg(21, 13, Landscape));
         QTest::newRow("bitmap") << Encoded(Ramps(size, QImage::Format_RGB32), "bmp");
