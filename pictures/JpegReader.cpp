@@ -194,7 +194,8 @@ StreamResult ReadJpeg(const PictureSource& source, const std::string& name, cons
     d.trap.stopOnWarning = !options.partial;
     jpeg_create_decompress(&d.info);
     const Outcome outcome = Decode(d, source, options, stream);
-    const std::int64_t coefficients = outcome == Outcome::Refused ? CoefficientBytes(d.info) : 0;
+    // Only a header read whole has the components' blocks counted.
+    const std::int64_t coefficients = d.refusal == "coefficients" ? CoefficientBytes(d.info) : 0;
     jpeg_destroy_decompress(&d.info);
 
     if (d.refusal == "size") CheckStatedSize(d.result.storedWidth, d.result.storedHeight, name);

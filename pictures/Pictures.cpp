@@ -1,5 +1,7 @@
 #include "Pictures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,8 +79,30 @@ QString MissingEnd(const QByteArray& bytes, const QByteArray& format) {
     return {};
 }
 
+// How a picture goes to Qt's reader: the image of a file that holds several,
+// and for an SVG, the part of it to draw.
+struct QtRead {
+    Size size = Size::Whole;
+    QString* damage = nullptr;
+    int image = 0;
+    // An SVG is drawn only within this rectangle of its own size.
+    QRect corner;
+    // The elements an SVG draws.
+    qint64 svgElements = 1;
+};
+
+// The size at which an SVG is drawn for a caller that scales it down anyway:
+// its own shape, within the limits and the time its elements may take.
+QSize SvgSizeWithinLimits(QSize size, qint64 elements) {
+    if (!size.isValid() || size.isEmpty()) return {};
+    const qint64 pixels = std::min(LargestPixelCount, SvgPixelBudget / std::max<qint64>(elements, 1));
+    const double scale = std::min({1.0, std::sqrt(double(pixels) / size.width() / size.height()),
+                                   double(LargestSide) / size.width(), double(LargestSide) / size.height()});
+    return QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale)));
+}
+
 QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QString& name,
-                  Size size = Size::Whole, QString* damage = nullptr) {
+                  const QtRead& read = {}) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -86,16 +110,32 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     QImageReader reader(&buffer, format);
     // Only the format the content showed; no other decoder gets to guess.
     reader.setAutoDetectImageFormat(false);
+    if (read.image > 0 && !reader.jumpToImage(read.image)) Refuse(name, reader.errorString());
     const QSize declared = reader.size();
     // Only a JPEG of one scan is read smaller: its decoder then holds a few
     // rows at a time, where a progressive one keeps the whole picture's
     // coefficients however small it is read.
-    const bool mayShrink = size == Size::MayShrink && format == "jpeg" &&
+    const bool mayShrink = read.size == Size::MayShrink && format == "jpeg" &&
                            qint64{declared.width()} * declared.height() > LargestPixelCount &&
                            JpegScanCount(bytes) == 1;
     const QSize shrunk = mayShrink ? ShrunkJpegSize(declared) : QSize();
     if (shrunk.isValid()) {
         reader.setScaledSize(shrunk);
+    } else if (format == "svg" && !read.corner.isEmpty()) {
+        // Drawn at its own size, but only what the caller shows.
+        if (!declared.isValid() || declared.isEmpty()) CheckSize(declared, name);
+        reader.setClipRect(read.corner.intersected(QRect(QPoint(), declared)));
+    } else if (format == "svg" && read.size == Size::MayShrink) {
+        CheckSize(SvgSizeWithinLimits(declared, read.svgElements), name);
+        reader.setScaledSize(SvgSizeWithinLimits(declared, read.svgElements));
+    } else if (format == "svg") {
+        CheckSize(declared, name);
+        if (read.svgElements * declared.width() * declared.height() > SvgPixelBudget) {
+            Refuse(name, QStringLiteral("the SVG's %1 elements at %2 x %3 pixels would take too long to draw")
+                             .arg(read.svgElements)
+                             .arg(declared.width())
+                             .arg(declared.height()));
+        }
     } else if (format != "bmp") {
         // Qt 6.4 reports no size for a bitmap stored top-down; a bitmap's
         // header has been checked before it gets here.
@@ -111,11 +151,26 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
     }
     if (picture.isNull()) Refuse(name, wrong.isEmpty() ? reader.errorString() : wrong);
     if (!wrong.isEmpty()) {
-        if (!damage) Refuse(name, QStringLiteral("damaged or cut short: %1").arg(wrong));
-        *damage = wrong;
+        if (!read.damage) Refuse(name, QStringLiteral("damaged or cut short: %1").arg(wrong));
+        *read.damage = wrong;
     }
     CheckSize(picture.size(), name);
     return picture;
+}
+
+QByteArray ReadPictureFile(const std::string& enginePath, const QString& name,
+                           qint64 largest = LargestFileBytes) {
+    // The engine's edge refuses folders, pipes and devices by their status,
+    // before anything is opened.
+    const std::uintmax_t length = Routines::FileLength(enginePath);
+    if (length > static_cast<std::uintmax_t>(largest)) {
+        Refuse(name,
+               QStringLiteral("file of %1 bytes is larger than any picture this program reads (%2 bytes)")
+                   .arg(length)
+                   .arg(largest));
+    }
+    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace
@@ -137,48 +192,103 @@ QImage ReadPicture(const QString& path, Size size, QString* damage) {
 }
 
 QImage ReadPicture(const std::string& enginePath, const QString& name, Size size, QString* damage) {
-    // The engine's edge refuses folders, pipes and devices by their status,
-    // before anything is opened.
-    const std::uintmax_t length = Routines::FileLength(enginePath);
-    if (length > static_cast<std::uintmax_t>(LargestFileBytes)) {
-        Refuse(name,
-               QStringLiteral("file of %1 bytes is larger than any picture this program reads (%2 bytes)")
-                   .arg(length)
-                   .arg(LargestFileBytes));
-    }
-    const std::vector<std::uint8_t> bytes = Routines::ReadFileStart(enginePath, length);
-    return DecodePicture(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())), name,
-        size, damage);
+    return DecodePicture(ReadPictureFile(enginePath, name), name, size, damage);
 }
 
-QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QString* damage) {
+QImage ReadPictureCorner(const QString& path, QSize corner) {
+    const std::string enginePath = EnginePath(path);
+    // A PNG or JPEG may be streamed, which needs only its bytes in memory.
+    const std::vector<std::uint8_t> start = Routines::ReadFileStart(enginePath, 8);
+    const Format format =
+        Sniff(QByteArray(reinterpret_cast<const char*>(start.data()), qsizetype(start.size())));
+    const bool streamed = format == Format::Png || format == Format::Jpeg;
+    return DecodePictureCorner(
+        ReadPictureFile(enginePath, path, streamed ? LargestStreamedFileBytes : LargestFileBytes), path,
+        corner);
+}
+
+namespace {
+
+QImage Decode(const QByteArray& bytes, const QString& name, const QtRead& read) {
     if (bytes.size() > LargestFileBytes) {
         Refuse(name, QStringLiteral("%1 bytes are more than any picture this program reads (%2 bytes)")
                          .arg(bytes.size())
                          .arg(LargestFileBytes));
     }
     const Format format = Sniff(bytes);
+    const QByteArray qtName = QtFormatName(format);
+    // Only a JPEG may be read smaller, only an SVG drawn in part.
+    QtRead whole;
+    whole.damage = read.damage;
     switch (format) {
         case Format::Bitmap:
             if (QImage picture = DecodePaletteBitmap(bytes, name); !picture.isNull()) return picture;
-            return ReadWithQt(bytes, QtFormatName(format), name, Size::Whole, damage);
+            return ReadWithQt(bytes, qtName, name, whole);
         case Format::Png:
-            return ReadWithQt(EssentialPngChunks(bytes, name), QtFormatName(format), name, Size::Whole,
-                              damage);
+            return ReadWithQt(EssentialPngChunks(bytes, name), qtName, name, whole);
         case Format::Jpeg:
             CheckJpegScans(bytes, name);
-            return ReadWithQt(bytes, QtFormatName(format), name, size, damage);
+            whole.size = read.size;
+            return ReadWithQt(bytes, qtName, name, whole);
+        case Format::XPixmap:
+            CheckXpmPalette(bytes, name);
+            return ReadWithQt(bytes, qtName, name, whole);
+        case Format::Icon: {
+            const IconImage image = ChooseIconImage(bytes, name);
+            // A PNG inside an icon is held to the checks of a PNG file.
+            if (image.png) return Decode(bytes.mid(image.offset, image.length), name, whole);
+            whole.image = image.index;
+            return ReadWithQt(bytes, qtName, name, whole);
+        }
+        case Format::Svg: {
+            QtRead svg = read;
+            svg.svgElements = CheckSvg(bytes, name);
+            return ReadWithQt(bytes, qtName, name, svg);
+        }
         case Format::Gif:
         case Format::PortableAnymap:
         case Format::XBitmap:
-        case Format::XPixmap:
-            return ReadWithQt(bytes, QtFormatName(format), name, Size::Whole, damage);
+        case Format::Webp:
+        case Format::Tiff:
+            return ReadWithQt(bytes, qtName, name, whole);
         case Format::Unknown:
             break;
     }
     Refuse(name, bytes.isEmpty() ? QStringLiteral("the file is empty")
                                  : QStringLiteral("not a picture in a format this program reads"));
+}
+
+}  // namespace
+
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QString* damage) {
+    QtRead read;
+    read.size = size;
+    read.damage = damage;
+    return Decode(bytes, name, read);
+}
+
+QImage DecodePictureCorner(const QByteArray& bytes, const QString& name, QSize corner) {
+    const QRect wanted(QPoint(), corner);
+    QtRead read;
+    read.corner = wanted;
+    if (bytes.size() <= LargestStreamedFileBytes) {
+        try {
+            if (QImage picture = StreamedCorner(bytes, name, corner); !picture.isNull()) return picture;
+        } catch (const Routines::Failure& refusal) {
+            // The streaming readers refuse what libjpeg only warns of, which
+            // Qt's decoder forgives in a header (stray bytes before a
+            // marker): a picture the whole read shows is shown as it always
+            // was. Otherwise the streaming reader's reason stands.
+            try {
+                const QImage picture = Decode(bytes, name, read);
+                return picture.copy(wanted.intersected(picture.rect()));
+            } catch (const Routines::Failure&) {
+                throw refusal;
+            }
+        }
+    }
+    const QImage picture = Decode(bytes, name, read);
+    return picture.copy(wanted.intersected(picture.rect()));
 }
 
 Routines::RgbaPicture RgbaPixels(const QImage& picture) {

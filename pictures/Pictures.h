@@ -8,14 +8,16 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include "PictureRules.h"
 
 namespace Pictures {
 
-// Reads a Windows bitmap, or a PNG, GIF, JPEG, PBM/PGM/PPM, XBM or XPM
-// picture. A missing file, a folder, a pipe or device, a file too large, a
+// Reads a Windows bitmap, or a PNG, GIF (its first frame), JPEG, PBM/PGM/PPM,
+// XBM, XPM, WebP, TIFF (its first page), Windows icon (its largest image
+// within the limits) or SVG picture. A missing file, a folder, a pipe or device, a file too large, a
 // file that is no picture and a picture that lies about its lengths or is too
 // large to read safely all raise a Failure; nothing that could block is
 // ever opened.
@@ -45,6 +47,18 @@ QImage ReadPicture(const std::string& enginePath, const QString& name, Size size
 // The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole,
                      QString* damage = nullptr);
+
+// Only the top-left `corner` of the picture, for a caller that shows no more
+// (Open BMP's view): the pixels of the picture ReadPicture gives, cut to the
+// corner. A PNG that is not interlaced, with up to 8 bits a channel, and a
+// JPEG of one scan are decoded only down to the corner's last row, so that
+// they may be of any size up to the streaming readers' limit (100 megapixels)
+// at the cost of a few rows, and its file may have up to 48 MiB; an SVG is
+// drawn only within the corner, at its
+// own size, whatever that is. Other pictures are read whole, as ReadPicture
+// reads them, and cut.
+QImage ReadPictureCorner(const QString& path, QSize corner);
+QImage DecodePictureCorner(const QByteArray& bytes, const QString& name, QSize corner);
 
 // The picture's pixels as the engine's picture rules take them: red, green,
 // blue and alpha bytes, row by row.

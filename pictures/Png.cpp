@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <vector>
 #include <zlib.h>
@@ -80,13 +81,10 @@ void CheckPngImageData(const QByteArray& header, const std::vector<QByteArrayVie
 
 }  // namespace
 
-QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name) {
-    static const QList<QByteArray> essential{"IHDR", "PLTE", "tRNS", "IDAT", "IEND"};
+void ForEachPngChunk(const QByteArray& bytes, const QString& name,
+                     const std::function<void(const QByteArray& type, qint64 at, qint64 length)>& chunk) {
     constexpr qint64 signatureSize = 8;
     constexpr qint64 chunkOverhead = 12;  // length, type, checksum
-    QByteArray kept = bytes.left(signatureSize);
-    QByteArray header;
-    std::vector<QByteArrayView> imageData;
     qint64 at = signatureSize;
     while (true) {
         if (at + chunkOverhead > bytes.size()) Refuse(name, QStringLiteral("PNG data cut short"));
@@ -94,16 +92,25 @@ QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name) {
         const QByteArray type = bytes.mid(at + 4, 4);
         if (length > bytes.size() - at - chunkOverhead) {
             Refuse(name, QStringLiteral("PNG chunk %1 declares %2 bytes, more than the file holds")
-                             .arg(QString::fromLatin1(type.toPercentEncoding()))
-                             .arg(length));
+                             .arg(QString::fromLatin1(type.toPercentEncoding()), QString::number(length)));
         }
-        const QByteArrayView data(bytes.constData() + at + 8, length);
-        if (type == "IHDR") header = data.toByteArray();
-        if (type == "IDAT") imageData.push_back(data);
-        if (essential.contains(type)) kept += bytes.mid(at, chunkOverhead + length);
+        chunk(type, at, chunkOverhead + length);
         at += chunkOverhead + length;
         if (type == "IEND") break;
     }
+}
+
+QByteArray EssentialPngChunks(const QByteArray& bytes, const QString& name) {
+    static const QList<QByteArray> essential{"IHDR", "PLTE", "tRNS", "IDAT", "IEND"};
+    QByteArray kept = bytes.left(8);
+    QByteArray header;
+    std::vector<QByteArrayView> imageData;
+    ForEachPngChunk(bytes, name, [&](const QByteArray& type, qint64 at, qint64 length) {
+        const QByteArrayView data(bytes.constData() + at + 8, length - 12);
+        if (type == "IHDR") header = data.toByteArray();
+        if (type == "IDAT") imageData.push_back(data);
+        if (essential.contains(type)) kept += bytes.mid(at, length);
+    });
     CheckPngImageData(header, imageData, name);
     return kept;
 }

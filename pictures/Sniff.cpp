@@ -4,6 +4,20 @@
 #include "Formats.h"
 
 namespace Pictures {
+namespace {
+
+// An SVG is XML text whose root is an svg element: it starts with the XML
+// declaration, a comment, a document type or the element itself.
+bool LooksLikeSvg(const QByteArray& bytes) {
+    QByteArrayView text(bytes);
+    if (text.startsWith("\xEF\xBB\xBF")) text = text.sliced(3);
+    text = text.trimmed();
+    const bool xmlStart = text.startsWith("<?xml") || text.startsWith("<!--") ||
+                          text.startsWith("<!DOCTYPE") || text.startsWith("<svg");
+    return xmlStart && text.contains("<svg");
+}
+
+}  // namespace
 
 Format Sniff(const QByteArray& bytes) {
     if (bytes.startsWith("BM")) return Format::Bitmap;
@@ -15,6 +29,12 @@ Format Sniff(const QByteArray& bytes) {
         return Format::PortableAnymap;
     }
     if (bytes.startsWith("/* XPM */")) return Format::XPixmap;
+    if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP") return Format::Webp;
+    if (bytes.startsWith(QByteArrayView("II*\0", 4)) || bytes.startsWith(QByteArrayView("MM\0*", 4)))
+        return Format::Tiff;
+    // A reserved zero, then type 1 (an icon; 2 would be a cursor).
+    if (bytes.startsWith(QByteArrayView("\0\0\1\0", 4))) return Format::Icon;
+    if (LooksLikeSvg(bytes)) return Format::Svg;
     if (bytes.trimmed().startsWith("#define")) return Format::XBitmap;
     return Format::Unknown;
 }
@@ -35,6 +55,14 @@ QByteArray QtFormatName(Format format) {
             return "xbm";
         case Format::XPixmap:
             return "xpm";
+        case Format::Webp:
+            return "webp";
+        case Format::Tiff:
+            return "tiff";
+        case Format::Icon:
+            return "ico";
+        case Format::Svg:
+            return "svg";
         case Format::Unknown:
             break;
     }

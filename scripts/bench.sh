@@ -9,6 +9,7 @@ for benchmark in build/bench/bench/*_bench; do
 done
 bench/convert_vs_imagemagick.sh build/bench/convert/pelorin-convert
 build/bench/bench/hostile_figures tests/hostile/picture
+build/bench/bench/open_bmp_figures
 bench/halftone_quality.sh build/bench/bench/halftone_quality
 bench/streaming_vs_imagemagick.sh build/bench/bench/stream_read
 bench/photos_vs_imagemagick.sh build/bench/convert/pelorin-convert

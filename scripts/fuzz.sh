@@ -17,10 +17,12 @@ seconds="${1:-60}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:leak_check_at_exit=0"
 scripts/setup.sh --fuzz
 scripts/build.sh fuzz
-for target in bit nokia picture stream; do
+for target in bit nokia picture stream plugins; do
   # The streaming readers start from the pictures' seeds; a progressive JPEG
-  # may hold 96 MiB of coefficients there, within libjpeg's 128 MiB.
+  # may hold 96 MiB of coefficients there, within libjpeg's 128 MiB. The
+  # plugin formats have seeds of their own, and the hostile pictures.
   source=${target/stream/picture}
+  hostile=${source/plugins/picture}
   limit=64
   [[ $target == stream ]] && limit=160
   corpus="build/fuzz/corpus/$target"
@@ -29,7 +31,7 @@ for target in bit nokia picture stream; do
   mkdir -p "$corpus" "$findings" "$seeds"
   # Pictures at the size limits take a tenth of a second or more each, and
   # so would every mutation of them: they stay in the replayed corpus only.
-  find "tests/fuzz/corpus/$source" "tests/hostile/$source" -type f ! -name '*_at_the_*_limit*' \
+  find "tests/fuzz/corpus/$source" "tests/hostile/$hostile" -type f ! -name '*_at_the_*_limit*' \
     -exec cp {} "$seeds" \;
   echo "== fuzz_$target for $seconds s"
   # 64 MiB is what opening any one file may cost; 1 s is far beyond any real one.
@@ -41,5 +43,6 @@ done
 # a picture's pixels depend on it is checked afterwards, in the plain build,
 # over everything the picture target kept.
 scripts/build.sh default
-build/default/tests/fuzz/pelorin_replay picture build/fuzz/corpus/picture 2>build/fuzz/replay.log \
+build/default/tests/fuzz/pelorin_replay picture build/fuzz/corpus/picture build/fuzz/corpus/plugins \
+  2>build/fuzz/replay.log \
   || { tail -n 3 build/fuzz/replay.log; exit 1; }

@@ -9,6 +9,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++            # the build
   qt6-base-dev                     # Qt 6 Widgets and Qt Test
+  qt6-image-formats-plugins        # WebP and TIFF pictures, through Qt's plugins
+  libqt6svg6                       # SVG pictures, through Qt's plugin
   zlib1g-dev                       # checking a PNG's image data before Qt reads it
   libjpeg62-turbo-dev              # JPEG decoded at a reduced scale, row by row
   libpng-dev                       # PNG read row by row

@@ -136,7 +136,11 @@ void frmMain::SaveBit(const QString& path) {
     }
 }
 
-void frmMain::OpenBMP(const QString& path) { picMain->SetBackgroundPicture(Pictures::ReadPicture(path)); }
+// The view shows only the picture's top-left corner, so only that is read.
+void frmMain::OpenBMP(const QString& path) {
+    picMain->SetBackgroundPicture(
+        Pictures::ReadPictureCorner(path, QSize(Routines::ScreenWidth, Routines::ScreenHeight)));
+}
 
 void frmMain::SaveBMP(const QString& path) { Pictures::WriteBitmap(picMain->PersistentImage(), path); }
 

@@ -277,6 +277,32 @@ private slots:
         QTest::newRow("gif") << "in.gif" << GifFile(Picture({Width, Height}, [](int x, int y) {
             return Pattern(x, y) ? qRgb(9, 9, 9) : qRgb(255, 255, 255);
         })) << Pattern << true;
+        QTest::newRow("tiff") << "in.tif"
+                              << Encoded(Picture({Width, Height},
+                                                 [](int x, int y) {
+                                                     return Pattern(x, y) ? qRgb(9, 9, 9)
+                                                                          : qRgb(255, 255, 255);
+                                                 }),
+                                         "tiff")
+                              << Pattern << true;
+        QTest::newRow("svg")
+            << "in.svg"
+            << QByteArray(
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"96\" height=\"48\">"
+                   "<rect width=\"10\" height=\"48\"/><rect x=\"50\" width=\"4\" height=\"8\"/></svg>")
+            << IsSet([](int x, int y) { return x < 10 || (x >= 50 && x < 54 && y < 8); }) << true;
+    }
+
+    // Qt draws SVG text with a graphical application's fonts, which the
+    // converter does not load: such an SVG is refused, not left to stop it.
+    void svgTextIsRefused() {
+        WriteBytes(Path("text.svg"),
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"96\" height=\"48\">"
+                   "<text x=\"2\" y=\"20\">Lyra</text></svg>");
+        const ConverterRun run = RunConverter(dir_.path(), {"text.svg", "-o", "text.bit"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("the SVG holds text"), run.err.constData());
+        QVERIFY(!QFile::exists(Path("text.bit")));
     }
 
     void inputKinds() {

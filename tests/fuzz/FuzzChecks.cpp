@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <malloc.h>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -160,6 +161,38 @@ void CheckNokiaLogo(const std::uint8_t* data, std::size_t size) {
             "the file drew another screen than its bytes");
 }
 
+namespace {
+
+// The window reads only the corner its view shows: the whole read's pixels
+// there, and where the whole read refuses a picture, a refusal too, except
+// for a PNG or JPEG the streaming readers show by its corner and an SVG
+// drawn only there.
+void CheckCorner(const QByteArray& bytes, const std::optional<QImage>& whole) {
+    const QSize view(Routines::ScreenWidth, Routines::ScreenHeight);
+    std::optional<QImage> corner;
+    try {
+        corner = Pictures::DecodePictureCorner(bytes, QStringLiteral("fuzz input"), view);
+    } catch (const Routines::Failure& failure) {
+        Require(failure.Code() == Routines::FailureCode::InvalidPicture,
+                "unexpected failure of the corner read: " + failure.Description());
+    }
+    if (!whole) {
+        const Pictures::Format format = Pictures::Sniff(bytes);
+        Require(!corner || format == Pictures::Format::Png || format == Pictures::Format::Jpeg ||
+                    format == Pictures::Format::Svg,
+                "the corner read shows a picture the whole read refuses");
+        return;
+    }
+    Require(corner.has_value(), "the corner read refuses a picture the whole read shows");
+    const QImage cut = whole->copy(QRect(QPoint(), view).intersected(whole->rect()));
+    const Routines::RgbaPicture expected = Pictures::RgbaPixels(cut);
+    const Routines::RgbaPicture got = Pictures::RgbaPixels(*corner);
+    Require(got.width == expected.width && got.height == expected.height && got.rgba == expected.rgba,
+            "the corner read differs from the whole read's corner");
+}
+
+}  // namespace
+
 void CheckPicture(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QImage first;
@@ -168,6 +201,7 @@ void CheckPicture(const std::uint8_t* data, std::size_t size) {
     } catch (const Routines::Failure& failure) {
         Require(failure.Code() == Routines::FailureCode::InvalidPicture,
                 "unexpected failure: " + failure.Description());
+        CheckCorner(bytes, std::nullopt);
         return;
     }
     Require(!first.isNull(), "a null picture was returned");
@@ -175,6 +209,7 @@ void CheckPicture(const std::uint8_t* data, std::size_t size) {
                 qint64{first.width()} * first.height() <= Pictures::LargestPixelCount,
             "the picture is larger than the limits");
     Require(DecodeOverFilledMemory(bytes, 0xAA) == first, "pixels depend on what memory held");
+    CheckCorner(bytes, first);
 }
 
 namespace {
@@ -242,6 +277,16 @@ void CheckStreamedPicture(const std::uint8_t* data, std::size_t size) {
         Require(StreamedHash(bytes, partial) == StreamedHash(bytes, partial),
                 "rows differ from one read to the next");
         CheckFitted(bytes, partial);
+    }
+}
+
+bool ShownByTheWindow(const QByteArray& bytes) {
+    try {
+        Pictures::DecodePictureCorner(bytes, QStringLiteral("replay"),
+                                      QSize(Routines::ScreenWidth, Routines::ScreenHeight));
+        return true;
+    } catch (const Routines::Failure&) {
+        return false;
     }
 }
 

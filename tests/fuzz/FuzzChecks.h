@@ -26,6 +26,10 @@ void CheckNokiaLogo(const std::uint8_t* data, std::size_t size);
 // again over fresh memory filled with other bytes gives the same pixels. The
 // fill is glibc's; under the address sanitizer both decodes see its own, so
 // scripts/fuzz.sh replays what the fuzzing found in the plain build as well.
+// The window's read of the view's corner must give the same pixels there,
+// and refuse what the whole read refuses, but for a PNG or JPEG larger than
+// the whole read takes, which it shows by its corner, and an SVG, which it
+// draws only there.
 void CheckPicture(const std::uint8_t* data, std::size_t size);
 
 // A JPEG or PNG through the streaming readers, fitted to the screen, strictly
@@ -33,6 +37,9 @@ void CheckPicture(const std::uint8_t* data, std::size_t size);
 // or rows of the size announced, no more of them than announced, and the same
 // rows when read again.
 void CheckStreamedPicture(const std::uint8_t* data, std::size_t size);
+
+// Whether Open BMP shows the picture: its read of the view's corner.
+bool ShownByTheWindow(const QByteArray& bytes);
 
 // One line for the differential test: the picture's size and a hash of its
 // pixels, or the failure's number.

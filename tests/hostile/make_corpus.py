@@ -7,6 +7,7 @@ picture; the replay driver holds them to it. Run from anywhere; the output
 is committed.
 """
 
+import base64
 import os
 import shutil
 import struct
@@ -145,6 +146,153 @@ def jpeg(progressive, size="24x16"):
             return f.read()
 
 
+# ---- the formats of Qt's plugins ----
+
+def tiff(width, height, pixels=None):
+    """A little-endian TIFF of one 8-bit grey strip, stating the given size."""
+    pixels = pixels if pixels is not None else bytes((x * 40 + y * 10) % 256 for y in range(height) for x in range(width))
+    entries = [(256, width), (257, height), (258, 8), (259, 1), (262, 1), (273, 0), (277, 1), (278, height),
+               (279, len(pixels))]
+    directory_size = 2 + 12 * len(entries) + 4
+    data_offset = 8 + directory_size
+    entries[5] = (273, data_offset)
+    directory = struct.pack("<H", len(entries)) + b"".join(struct.pack("<HHII", tag, 4, 1, value)
+                                                            for tag, value in entries) + b"\0" * 4
+    return b"II*\0" + struct.pack("<I", 8) + directory + pixels
+
+
+def webp_stating(width, height):
+    """An extended WebP header stating a canvas of the given size, with no image."""
+    vp8x = b"VP8X" + struct.pack("<I", 10) + b"\0" * 4 + (width - 1).to_bytes(3, "little") \
+        + (height - 1).to_bytes(3, "little")
+    return b"RIFF" + struct.pack("<I", 4 + len(vp8x)) + b"WEBP" + vp8x
+
+
+def webp(size="24x16"):
+    """A lossless WebP made by ImageMagick from a gradient, or None without it."""
+    convert = shutil.which("convert")
+    if not convert:
+        return None
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "seed.webp")
+        subprocess.run([convert, "-size", size, "gradient:white-black", "-define", "webp:lossless=true",
+                        "-strip", path], check=True)
+        with open(path, "rb") as f:
+            return f.read()
+
+
+def icon(images, stated=None):
+    """A Windows icon of the given images (PNG or bitmap bytes), the directory
+    stating each one's own size (0 for 256 or more) unless told another."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for image in images:
+        if stated:
+            width, height = stated
+        elif image.startswith(b"\x89PNG"):
+            width, height = struct.unpack(">II", image[16:24])
+        else:
+            width, height = struct.unpack("<ii", image[4:12])
+            height //= 2
+        width, height = (side if side < 256 else 0 for side in (width, height))
+        directory += struct.pack("<BBBBHHII", width, height, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
+def icon_bitmap(width, height):
+    """An icon's 32-bit bitmap: its header states twice the height, for the mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    colours = b"".join(bytes((x * 16 % 256, y * 16 % 256, 128, 255)) for y in range(height) for x in range(width))
+    mask = b"\0" * (((width + 31) // 32) * 4 * height)
+    return header + colours + mask
+
+
+def rgb_png(width, height):
+    rows = b"".join(b"\0" + b"".join(bytes((x * 20 % 256, y * 30 % 256, 90)) for x in range(width))
+                    for y in range(height))
+    return png(width, height, rows_bytes=rows, colour_type=2)
+
+
+def svg(body, size='width="30" height="20"', prologue=""):
+    return (prologue + '<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
+            + size + ">" + body + "</svg>\n").encode()
+
+
+def xpm(width, height, colours):
+    """An XPM of three characters a pixel, every pixel the first colour."""
+    def code(i):
+        return "".join(chr(0x23 + (i // 90 ** k) % 90) for k in range(3)).replace("\\", "!").replace('"', "~")
+    lines = ['"%d %d %d 3"' % (width, height, colours)]
+    lines += ['"%s c #%06x"' % (code(i), i % 0xFFFFFF) for i in range(colours)]
+    lines += ['"' + code(0) * width + '"'] * height
+    return ("/* XPM */\nstatic char *p[] = {\n" + ",\n".join(lines) + "};\n").encode()
+
+
+def plugin_formats():
+    """Seeds of the plugin formats' fuzz target and their hostile files."""
+    seeds = os.path.join(SEEDS, "plugins")
+    write(seeds, "grey_strip.tif", tiff(13, 7))
+    write(seeds, "two_images.ico", icon([icon_bitmap(8, 8), rgb_png(12, 10)]))
+    write(seeds, "rect_and_use.svg",
+          svg('<defs><rect id="r" width="4" height="3" fill="#00f"/></defs><use xlink:href="#r"/>'
+              '<circle cx="20" cy="10" r="6" stroke="red" fill="none"/><path d="M0 19 L29 0"/>'))
+    write(seeds, "embedded_png.svg",
+          svg('<image width="12" height="10" xlink:href="data:image/png;base64,'
+              + base64.b64encode(rgb_png(12, 10)).decode() + '"/>'))
+    write(seeds, "two_frames.gif", gif(4, 2, [0] * 8)[:-1] + gif(4, 2, [1] * 8)[19:])
+    write(seeds, "palette.xpm", xpm(6, 4, 3))
+    # Text needs fonts, which a program without a window has not: refused there.
+    write(seeds, "text.svg", svg('<text x="2" y="15" font-size="12">Lyra</text>'))
+    data = webp()
+    if data:
+        write(seeds, "gradient_lossless.webp", data)
+
+    h = os.path.join(HOSTILE, "picture")
+    write(h, "refused_tiff_claims_100000_square.tif", tiff(100000, 100000, b"\x80" * 64))
+    write(h, "refused_tiff_strip_cut_short.tif", tiff(64, 64)[:400])
+    write(h, "refused_webp_claims_16384_square.webp", webp_stating(16384, 16384))
+    if data:
+        write(h, "refused_webp_cut_short.webp", data[:len(data) // 2])
+    write(h, "refused_icon_every_image_cut_short.ico", icon([rgb_png(12, 10)])[:40])
+    write(h, "refused_icon_png_claims_40000_square.ico", icon([png(8, 8, declared_size=(40000, 40000))]))
+    write(h, "shown_icon_png_larger_than_its_directory_says.ico", icon([rgb_png(64, 40)], stated=(16, 16)))
+    write(h, "refused_svg_cut_short.svg", svg('<rect width="4" height="3"/>')[:-10])
+    write(h, "refused_svg_nested_200_deep.svg", svg("<g>" * 200 + '<rect width="4" height="3"/>' + "</g>" * 200))
+    write(h, "refused_svg_of_10001_elements.svg", svg("<g/>" * 10001))
+    write(h, "shown_svg_of_10000_elements_nested_128_deep.svg",
+          # The svg element, 126 groups and the rect nest 128 deep.
+          svg("<g/>" * (10000 - 128) + "<g>" * 126 + '<rect width="4" height="3"/>' + "</g>" * 126))
+    uses = "".join('<g id="g%d">%s</g>' % (level, ('<use xlink:href="#g%d"/>' % (level - 1)) * 10)
+                   for level in range(1, 9))
+    write(h, "refused_svg_uses_drawing_10_to_the_8_rects.svg",
+          svg('<defs><rect id="g0" width="1" height="1"/>' + uses + '</defs><use xlink:href="#g8"/>'))
+    write(h, "refused_svg_use_within_itself.svg",
+          svg('<g id="a"><rect width="1" height="1"/><use xlink:href="#a"/></g>'))
+    write(h, "refused_svg_of_501_dashed_lines.svg",
+          svg('<rect width="30" height="20" fill="none" stroke="#000" stroke-dasharray="0.5"/>' * 501))
+    write(h, "refused_svg_image_from_an_absolute_path.svg",
+          svg('<image width="30" height="20" xlink:href="/usr/share/pixmaps/debian-logo.png"/>'))
+    write(h, "refused_svg_image_from_a_relative_path.svg",
+          svg('<image width="30" height="20" xlink:href="secret.png"/>'))
+    write(h, "refused_svg_image_from_a_file_url.svg",
+          svg('<image width="30" height="20" href="file:///etc/passwd"/>'))
+    write(h, "refused_svg_use_of_another_file.svg", svg('<use xlink:href="other.svg#shape"/>'))
+    write(h, "refused_svg_external_entity.svg",
+          svg("<text>&x;</text>", prologue='<!DOCTYPE svg [<!ENTITY x SYSTEM "file:///etc/passwd">]>'))
+    laughs = "".join('<!ENTITY l%d "%s">' % (i, ("&l%d;" % (i - 1)) * 10 if i else "lol") for i in range(10))
+    write(h, "refused_svg_entity_expansion.svg", svg("<text>&l9;</text>", prologue="<!DOCTYPE svg [" + laughs + "]>"))
+    write(h, "refused_svg_embedded_png_claims_40000_square.svg",
+          svg('<image width="2" height="2" xlink:href="data:image/png;base64,'
+              + base64.b64encode(png(8, 8, declared_size=(40000, 40000))).decode() + '"/>'))
+    write(h, "shown_svg_claims_100000_square_drawn_only_where_shown.svg",
+          svg('<rect width="4" height="3"/>', size='width="100000" height="100000"'))
+    write(h, "refused_xpm_96x48_with_5000_colours.xpm", xpm(96, 48, 5000))
+    # Far beyond any limit, with image data of a few bytes.
+    write(h, "refused_png_100000_square_tiny_stream.png",
+          png(1, 1, rows_bytes=b"\0" * 4096, declared_size=(100000, 100000)))
+
+
 def main():
     # ---- .bit seeds and hostile files ----
     bit = os.path.join(SEEDS, "bit")
@@ -266,6 +414,28 @@ def main():
     data = jpeg(True, "2048x2048")
     if data:
         write(h, "shown_jpeg_progressive_2048_square_at_the_pixel_limit.jpg", data)
+    # Found by the picture fuzz target: a JPEG whose header breaks after its
+    # frame, before libjpeg has counted the components' blocks.
+    write(h, "jpeg_header_broken_after_its_frame.jpg", bytes.fromhex(
+        "ffd8ffe000104a00000000000000b90100010000ffdb0043000302020202020302020203030303040604040404040806"
+        "06050609080a0a090809090a0c5b5d203d207b2030783031207d3b0a11100a0c12131210130f101010ffc0000b080010"
+        "001801011100ffc400160001010100000000000000000000000000000809ffc400171000000000b90100010000ffdb00"
+        "4300030202020202030202020303030304060404040404080606050609080a0a090809090a0c5b5d203d207b20307830"
+        "31207d3b0a11100a0c12131210130f101010ffc0000b080010001801011100ffc4001600010101000000000000000000"
+        "00000000000809ffc400171000030100000000000000000000000000001865a2ffda0008010100003f00ad1904040408"
+        "06060589504e470d0a1a0a0000000d49484452000609080a0a090809090a0c5b5d20000003000000023d207b20307830"
+        "31207d3b0a11100a0c120800000001cf1a0cdd0d066e868c9466e86837743419ba1a3fffd9"
+    ))
+    # Found by the picture fuzz target: stray bytes before a marker, which
+    # libjpeg warns of in the header and Qt's decoder forgives there.
+    write(h, "shown_jpeg_stray_bytes_before_a_marker.jpg", bytes.fromhex(
+        "ffd8ffe000104a4649707070707070707070707070707070707070707070707070707070707070707070707070707070"
+        "707070707070707070707070707070707070707070707070704600010100000100010000ffdb00430003020202020203"
+        "0202020303030304060404040404080606050609080a0a090809090a0c0f0c0a0b0e0b09090d110d0e0f101011100a0c"
+        "12131210130f101010ffc0000b080010001801011100ffc400160001010100000000000000000000000000000809ffc4"
+        "00171000030100000000000000000000000000001865a2ffda0008010100003f00ad19ba1a0cdd0d066e868c9466e868"
+        "337434020203030319ba1a3fffd9"
+    ))
     write(h, "refused_ppm_claims_30000_square.ppm", b"P6\n30000 30000\n255\n" + b"\0" * 64)
     write(h, "refused_pbm_raw_data_cut_short.pbm", b"P4\n64 64\n" + b"\xaa" * 100)
     write(h, "pgm_ascii_data_cut_short.pgm", b"P2\n8 8\n255\n" + b"12 " * 10)
@@ -276,6 +446,8 @@ def main():
     write(h, "refused_text_named_bmp.bmp", b"this is no picture\n")
     write(h, "refused_empty.bmp", b"")
     write(h, "refused_icon.bmp", b"\0\0\1\0\1\0" + b"\0" * 64)
+
+    plugin_formats()
 
 
 if __name__ == "__main__":

@@ -319,6 +319,9 @@ private slots:
         QTest::newRow("smaller bitmap") << QSize(40, 20) << QByteArray("BMP");
         QTest::newRow("wider, lower bitmap") << QSize(120, 20) << QByteArray("BMP");
         QTest::newRow("smaller picture of another format") << QSize(40, 20) << QByteArray("PNG");
+        QTest::newRow("smaller TIFF") << QSize(40, 20) << QByteArray("TIFF");
+        // Beyond the 4 megapixels of a whole read: only its corner is read.
+        QTest::newRow("PNG of 6 megapixels") << QSize(3000, 2000) << QByteArray("PNG");
     }
 
     void pictureSizeDecidesWhatIsSeen() {
