@@ -31,6 +31,15 @@ Pictures::Size PictureSize(const ConversionOptions& options) {
                                                                      : Pictures::Size::MayShrink;
 }
 
+// A picture placed as the window places it needs only its top-left corner,
+// read as the window reads it, so that both show the same pictures. A damaged
+// picture accepted as far as it goes is read whole, which reports the damage.
+bool ReadsCorner(const ConversionOptions& options) {
+    return options.picture.placement == Routines::Placement::TopLeft && !options.partial;
+}
+
+QSize Corner(const ConversionOptions& options) { return {options.width, options.height}; }
+
 // The picture by the engine's picture rules at the asked size, inverted,
 // rotated and flipped.
 Routines::MonoPicture ConvertQtPicture(const QImage& picture, const ConversionOptions& options,
@@ -113,6 +122,11 @@ std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind 
         });
     }
     if (auto streamed = ConvertStreamedFile(path, options, notes)) return streamed;
+    if (ReadsCorner(options)) {
+        return ConvertQtPicture(
+            Pictures::ReadPictureCorner(EnginePath(path), ShownName(path), Corner(options)), options,
+            notes ? &notes->drawn : nullptr);
+    }
     QString damage;
     const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
                                                  options.partial ? &damage : nullptr);
@@ -131,6 +145,10 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
         });
     }
     if (auto streamed = ConvertStreamedBytes(bytes, name, options, notes)) return streamed;
+    if (ReadsCorner(options)) {
+        return ConvertQtPicture(Pictures::DecodePictureCorner(bytes, name, Corner(options)), options,
+                                notes ? &notes->drawn : nullptr);
+    }
     QString damage;
     const QImage picture =
         Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);

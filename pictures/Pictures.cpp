@@ -196,14 +196,17 @@ QImage ReadPicture(const std::string& enginePath, const QString& name, Size size
 }
 
 QImage ReadPictureCorner(const QString& path, QSize corner) {
-    const std::string enginePath = EnginePath(path);
+    return ReadPictureCorner(EnginePath(path), path, corner);
+}
+
+QImage ReadPictureCorner(const std::string& enginePath, const QString& name, QSize corner) {
     // A PNG or JPEG may be streamed, which needs only its bytes in memory.
     const std::vector<std::uint8_t> start = Routines::ReadFileStart(enginePath, 8);
     const Format format =
         Sniff(QByteArray(reinterpret_cast<const char*>(start.data()), qsizetype(start.size())));
     const bool streamed = format == Format::Png || format == Format::Jpeg;
     return DecodePictureCorner(
-        ReadPictureFile(enginePath, path, streamed ? LargestStreamedFileBytes : LargestFileBytes), path,
+        ReadPictureFile(enginePath, name, streamed ? LargestStreamedFileBytes : LargestFileBytes), name,
         corner);
 }
 

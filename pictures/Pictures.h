@@ -58,6 +58,8 @@ QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = S
 // own size, whatever that is. Other pictures are read whole, as ReadPicture
 // reads them, and cut.
 QImage ReadPictureCorner(const QString& path, QSize corner);
+// The same for a path already in the engine's bytes; name is what failures quote.
+QImage ReadPictureCorner(const std::string& enginePath, const QString& name, QSize corner);
 QImage DecodePictureCorner(const QByteArray& bytes, const QString& name, QSize corner);
 
 // The picture's pixels as the engine's picture rules take them: red, green,

@@ -65,6 +65,12 @@ private slots:
             << "cmdOpenBMP" << Exact;
         QTest::newRow("small png") << "small.png" << Encoded(small, "png") << "cmdOpenBMP" << QStringList{};
         QTest::newRow("small png, exact") << "small.png" << Encoded(small, "png") << "cmdOpenBMP" << Exact;
+        // Beyond the limits of a whole read: both read only the corner they show.
+        const QImage huge = Picture({3000, 2100}, [](int x, int y) { return Mixed(x % 7, y % 5); });
+        QTest::newRow("png of 6.3 megapixels") << "huge.png" << Encoded(huge, "png") << "cmdOpenBMP" << Exact;
+        if (QImageWriter::supportedImageFormats().contains("jpeg"))
+            QTest::newRow("jpeg of 6.3 megapixels")
+                << "huge.jpg" << Encoded(huge, "jpeg") << "cmdOpenBMP" << Exact;
         QTest::newRow("png with transparency")
             << "alpha.png" << Encoded(WithAlpha(), "png") << "cmdOpenBMP" << Exact;
         QTest::newRow("gif") << "in.gif" << GifFile(large) << "cmdOpenBMP" << Exact;
