@@ -7,7 +7,7 @@
 #   bench/streaming_vs_imagemagick.sh path/to/stream_read
 set -euo pipefail
 reader=$(realpath "$1")
-convert -version | head -n 1 | grep -q ImageMagick || { echo "convert is not ImageMagick" >&2; exit 1; }
+/usr/bin/convert -version | head -n 1 | grep -q ImageMagick || { echo "/usr/bin/convert is not ImageMagick" >&2; exit 1; }
 work=$(mktemp -d /dev/shm/pelorin-stream.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -15,15 +15,15 @@ cd "$work"
 # A photo-like picture: a plasma a tenth of the size, scaled up, with noise, as a camera's.
 make() {  # make WIDTHxHEIGHT OPTIONS... FILE
     local size=$1 file=${*: -1}
-    convert -seed 7 -size "$((${size%x*} / 10))x$((${size#*x} / 10))" plasma:fractal -resize "$size!" \
+    /usr/bin/convert -seed 7 -size "$((${size%x*} / 10))x$((${size#*x} / 10))" plasma:fractal -resize "$size!" \
         -attenuate 0.2 +noise Gaussian "${@:2:$#-2}" "$file"
 }
 make 6000x4000 -quality 90 baseline24.jpg
 make 4000x3000 -quality 90 -interlace JPEG progressive12.jpg
 make 8000x5000 -define png:compression-level=1 png40.png
 # Just under 100 megapixels, scaled without noise: ImageMagick takes minutes to add it there.
-convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -quality 85 baseline100.jpg
-convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -define png:compression-level=1 png100.png
+/usr/bin/convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -quality 85 baseline100.jpg
+/usr/bin/convert -seed 7 -size 1200x833 plasma:fractal -scale '12000x8333!' -define png:compression-level=1 png100.png
 
 measure() {  # prints seconds and peak resident MiB of a command
     /usr/bin/time -v "$@" 2>time.txt >/dev/null || { cat time.txt >&2; exit 1; }

@@ -9,7 +9,6 @@ is committed.
 
 import base64
 import os
-import shutil
 import struct
 import subprocess
 import tempfile
@@ -135,8 +134,9 @@ def gif(width, height, pixels, screen=None, cut=None):
 
 def jpeg(progressive, size="24x16"):
     """A JPEG made by ImageMagick from a gradient, or None without it."""
-    convert = shutil.which("convert")
-    if not convert:
+    # ImageMagick by its own path: a `convert` earlier on the PATH may be a stand-in.
+    convert = "/usr/bin/convert"
+    if not os.access(convert, os.X_OK):
         return None
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "seed.jpg")
@@ -170,8 +170,9 @@ def webp_stating(width, height):
 
 def webp(size="24x16"):
     """A lossless WebP made by ImageMagick from a gradient, or None without it."""
-    convert = shutil.which("convert")
-    if not convert:
+    # ImageMagick by its own path: a `convert` earlier on the PATH may be a stand-in.
+    convert = "/usr/bin/convert"
+    if not os.access(convert, os.X_OK):
         return None
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "seed.webp")
