@@ -38,6 +38,8 @@ bool ReadsCorner(const ConversionOptions& options) {
     return options.picture.placement == Routines::Placement::TopLeft && !options.partial;
 }
 
+// The screen's size: the corner a picture placed at the top left shows, and
+// what a fitted picture is fitted to.
 QSize Corner(const ConversionOptions& options) { return {options.width, options.height}; }
 
 // The picture by the engine's picture rules at the asked size, inverted,
@@ -129,7 +131,7 @@ std::optional<Routines::MonoPicture> ConvertFile(const QString& path, InputKind 
     }
     QString damage;
     const QImage picture = Pictures::ReadPicture(EnginePath(path), ShownName(path), PictureSize(options),
-                                                 options.partial ? &damage : nullptr);
+                                                 options.partial ? &damage : nullptr, Corner(options));
     if (notes) notes->damage = damage;
     return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
 }
@@ -150,8 +152,8 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
                                 notes ? &notes->drawn : nullptr);
     }
     QString damage;
-    const QImage picture =
-        Pictures::DecodePicture(bytes, name, PictureSize(options), options.partial ? &damage : nullptr);
+    const QImage picture = Pictures::DecodePicture(bytes, name, PictureSize(options),
+                                                   options.partial ? &damage : nullptr, Corner(options));
     if (notes) notes->damage = damage;
     return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
 }

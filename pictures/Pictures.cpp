@@ -89,6 +89,8 @@ struct QtRead {
     QRect corner;
     // The elements an SVG draws.
     qint64 svgElements = 1;
+    // The screen a picture read with Size::MayShrink is fitted to.
+    QSize screen{Routines::ScreenWidth, Routines::ScreenHeight};
 };
 
 // The size at which an SVG is drawn for a caller that scales it down anyway:
@@ -126,8 +128,13 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, const QStri
         if (!declared.isValid() || declared.isEmpty()) CheckSize(declared, name);
         reader.setClipRect(read.corner.intersected(QRect(QPoint(), declared)));
     } else if (format == "svg" && read.size == Size::MayShrink) {
-        CheckSize(SvgSizeWithinLimits(declared, read.svgElements), name);
-        reader.setScaledSize(SvgSizeWithinLimits(declared, read.svgElements));
+        QSize drawn = SvgSizeWithinLimits(declared, read.svgElements);
+        CheckSize(drawn, name);
+        const Routines::ScreenRect fit = Routines::FitRectangle(declared.width(), declared.height(),
+                                                                read.screen.width(), read.screen.height());
+        const QSize enough(4 * fit.width, 4 * fit.height);
+        if (qint64{enough.width()} * enough.height() < qint64{drawn.width()} * drawn.height()) drawn = enough;
+        reader.setScaledSize(drawn);
     } else if (format == "svg") {
         CheckSize(declared, name);
         if (read.svgElements * declared.width() * declared.height() > SvgPixelBudget) {
@@ -191,8 +198,9 @@ QImage ReadPicture(const QString& path, Size size, QString* damage) {
     return ReadPicture(EnginePath(path), path, size, damage);
 }
 
-QImage ReadPicture(const std::string& enginePath, const QString& name, Size size, QString* damage) {
-    return DecodePicture(ReadPictureFile(enginePath, name), name, size, damage);
+QImage ReadPicture(const std::string& enginePath, const QString& name, Size size, QString* damage,
+                   QSize screen) {
+    return DecodePicture(ReadPictureFile(enginePath, name), name, size, damage, screen);
 }
 
 QImage ReadPictureCorner(const QString& path, QSize corner) {
@@ -263,10 +271,11 @@ QImage Decode(const QByteArray& bytes, const QString& name, const QtRead& read) 
 
 }  // namespace
 
-QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QString* damage) {
+QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size, QString* damage, QSize screen) {
     QtRead read;
     read.size = size;
     read.damage = damage;
+    read.screen = screen;
     return Decode(bytes, name, read);
 }
 

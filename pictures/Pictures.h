@@ -22,9 +22,12 @@ namespace Pictures {
 // large to read safely all raise a Failure; nothing that could block is
 // ever opened.
 //
-// With Size::MayShrink, for callers that scale the picture down anyway, a JPEG
-// photo of up to four times the pixel limit is decoded at a half or a quarter
-// of its size, which its decoder does as it reads, instead of being refused.
+// With Size::MayShrink, for callers that scale the picture down to fit
+// `screen` anyway, a JPEG photo of up to four times the pixel limit is decoded
+// at a half or a quarter of its size, which its decoder does as it reads,
+// instead of being refused; and an SVG larger than the screen is drawn at no
+// more than four times its fit rectangle (still larger than the screen, so
+// still fitted), enough for the engine's averaging and no more.
 //
 // A picture whose decoder reports damage (a premature end, corrupt data) or
 // that lacks its format's end (a GIF without its trailer, an XBM without its
@@ -42,11 +45,12 @@ QImage ReadPicture(const QString& path, Size size = Size::Whole, QString* damage
 // The same for a path already in the engine's bytes; name is what failures
 // quote.
 QImage ReadPicture(const std::string& enginePath, const QString& name, Size size = Size::Whole,
-                   QString* damage = nullptr);
+                   QString* damage = nullptr, QSize screen = {Routines::ScreenWidth, Routines::ScreenHeight});
 
 // The same for a picture already in memory; name is what failures quote.
 QImage DecodePicture(const QByteArray& bytes, const QString& name, Size size = Size::Whole,
-                     QString* damage = nullptr);
+                     QString* damage = nullptr,
+                     QSize screen = {Routines::ScreenWidth, Routines::ScreenHeight});
 
 // Only the top-left `corner` of the picture, for a caller that shows no more
 // (Open BMP's view): the pixels of the picture ReadPicture gives, cut to the

@@ -405,12 +405,13 @@ private slots:
 
     // An SVG is drawn only at the size its caller needs: the window's corner
     // at the SVG's own scale, whatever its size, and a caller that scales the
-    // picture down gets it within the limits.
+    // picture down to fit the screen gets four times its fit rectangle.
     void svgDrawnOnlyAtTheSizeNeeded_data() {
         QTest::addColumn<QByteArray>("size");
         QTest::newRow("30 x 20") << QByteArray("width=\"30\" height=\"20\"");
         QTest::newRow("100000 x 100000") << QByteArray("width=\"100000\" height=\"100000\"");
         QTest::newRow("1000000 x 10") << QByteArray("width=\"1000000\" height=\"10\"");
+        QTest::newRow("600 x 300") << QByteArray("width=\"600\" height=\"300\"");
     }
 
     void svgDrawnOnlyAtTheSizeNeeded() {
@@ -430,8 +431,15 @@ private slots:
             Pictures::DecodePicture(bytes, QStringLiteral("svg"), Pictures::Size::MayShrink);
         QVERIFY(qint64{shrunk.width()} * shrunk.height() <= Pictures::LargestPixelCount);
         QVERIFY(shrunk.width() <= own.width() && shrunk.height() <= own.height());
-        QVERIFY(shrunk.width() == own.width() || shrunk.width() >= Pictures::LargestSide / 2 ||
-                qint64{shrunk.width()} * shrunk.height() >= Pictures::LargestPixelCount / 2);
+        // One larger than the screen at four times its fit rectangle, so
+        // still larger than the screen; one within the screen as it is.
+        const Routines::ScreenRect fit = Routines::FitRectangle(own.width(), own.height());
+        if (own.width() <= Routines::ScreenWidth && own.height() <= Routines::ScreenHeight) {
+            QCOMPARE(shrunk.size(), own);
+        } else {
+            QCOMPARE(shrunk.size(), QSize(4 * fit.width, 4 * fit.height));
+            QVERIFY(shrunk.width() > Routines::ScreenWidth || shrunk.height() > Routines::ScreenHeight);
+        }
     }
 };
 
