@@ -199,7 +199,9 @@ void HexToScreenBits() {
             bits += HexToBits(pair);
             continue;
         }
-        for (int bit = 0; bit < 8; ++bit) bits += (value >> bit & 1) != 0 ? '1' : '0';
+        char text[8];
+        for (int bit = 0; bit < 8; ++bit) text[bit] = (value >> bit & 1) != 0 ? '1' : '0';
+        bits.append(text, sizeof text);
     }
     ImageBits = std::move(bits);
 }
