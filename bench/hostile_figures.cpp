@@ -6,7 +6,6 @@
 //   hostile_figures FOLDER
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,8 +16,8 @@
 
 #include "Failure.h"
 #include "InChild.h"
-#include "PeakMemory.h"
 #include "Pictures.h"
+#include "TimedRead.h"
 
 namespace {
 
@@ -29,11 +28,7 @@ constexpr double TargetMebibytes = 64;
 // Open BMP reads only the corner its view shows.
 const QSize View(96, 48);
 
-struct Figures {
-    double milliseconds = 0;
-    double mebibytes = 0;
-    char outcome[64] = {};
-};
+using Figures = Bench::ReadFigures;
 
 // Runs in the child: Qt's plugins are loaded by a first small picture, so
 // that only what this file costs counts.
@@ -42,20 +37,10 @@ Figures Measure(const QString& path, const QString& warmUp) {
         Pictures::ReadPictureCorner(warmUp, View);
     } catch (const Routines::Failure&) {
     }
-    Figures figures;
-    const long before = Bench::PeakKiB();
-    const auto start = std::chrono::steady_clock::now();
-    try {
+    return Bench::TimedRead([&] {
         const QImage picture = Pictures::ReadPictureCorner(path, View);
-        std::snprintf(figures.outcome, sizeof figures.outcome, "picture %dx%d", picture.width(),
-                      picture.height());
-    } catch (const Routines::Failure& failure) {
-        std::snprintf(figures.outcome, sizeof figures.outcome, "refused %d", failure.Number());
-    }
-    figures.milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    figures.mebibytes = static_cast<double>(Bench::PeakKiB() - before) / 1024;
-    return figures;
+        return "picture " + std::to_string(picture.width()) + "x" + std::to_string(picture.height());
+    });
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 //
 //   open_bmp_figures [FOLDER]   the pictures are made in FOLDER (a temporary one by default)
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -23,9 +22,9 @@
 
 #include "Failure.h"
 #include "InChild.h"
-#include "PeakMemory.h"
 #include "PictureView.h"
 #include "Pictures.h"
+#include "TimedRead.h"
 
 namespace {
 
@@ -119,11 +118,7 @@ QByteArray MakeJpeg(int width, int height, const RowPainter& paint) {
     return bytes;
 }
 
-struct Figures {
-    double milliseconds = 0;
-    double mebibytes = 0;
-    char outcome[32] = {};
-};
+using Figures = Bench::ReadFigures;
 
 enum class Read { Corner, Whole };
 
@@ -133,20 +128,11 @@ Figures Measure(const QString& path, Read read, const QStringList& warmUps) {
     PictureView view;
     for (const QString& warmUp : warmUps)
         view.SetBackgroundPicture(Pictures::ReadPictureCorner(warmUp, View));
-    Figures figures;
-    const long before = Bench::PeakKiB();
-    const auto start = std::chrono::steady_clock::now();
-    try {
+    return Bench::TimedRead([&] {
         view.SetBackgroundPicture(read == Read::Corner ? Pictures::ReadPictureCorner(path, View)
                                                        : Pictures::ReadPicture(path));
-        std::snprintf(figures.outcome, sizeof figures.outcome, "shown");
-    } catch (const Routines::Failure& failure) {
-        std::snprintf(figures.outcome, sizeof figures.outcome, "refused %d", failure.Number());
-    }
-    figures.milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    figures.mebibytes = static_cast<double>(Bench::PeakKiB() - before) / 1024;
-    return figures;
+        return std::string("shown");
+    });
 }
 
 QString Write(const QString& folder, const QString& name, const QByteArray& bytes) {

@@ -49,7 +49,6 @@ Routines::MonoPicture ConvertQtPicture(const QImage& picture, const ConversionOp
     Routines::MonoPicture mono = Routines::PictureToMono(
         Pictures::PixelsToPlace(picture, options.picture.placement, options.width, options.height),
         options.picture, options.width, options.height, outcome);
-    if (options.invert) mono = Routines::Inverted(mono);
     return Transformed(std::move(mono), options);
 }
 
@@ -65,7 +64,6 @@ std::optional<Routines::MonoPicture> ScreenOfCommand(const ConversionOptions& op
     }
     Routines::ScreenCanvas canvas;
     if (!open(canvas)) return std::nullopt;
-    if (options.invert) Routines::InvertScreen(canvas);
     return Transformed(*Routines::Unpack(Routines::ScreenBytes(canvas), Routines::ByteLayout::BandsLsbTop,
                                          Routines::ScreenWidth, Routines::ScreenHeight),
                        options);
@@ -75,15 +73,11 @@ Routines::LogoKind LogoOf(InputKind kind) {
     return kind == InputKind::Nol ? Routines::LogoKind::OperatorLogo : Routines::LogoKind::GroupGraphic;
 }
 
-std::span<const std::uint8_t> Span(const QByteArray& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
-}
-
 }  // namespace
 
 InputKind KindOfInput(const QByteArray& start, qint64 length, const QString& name) {
     if (QFileInfo(name).suffix().toLower() == QLatin1String("bit")) return InputKind::Bit;
-    if (const auto logo = Routines::LogoKindOfFile(Span(start), NameBytes(name).toStdString()))
+    if (const auto logo = Routines::LogoKindOfFile(ByteSpan(start), NameBytes(name).toStdString()))
         return *logo == Routines::LogoKind::OperatorLogo ? InputKind::Nol : InputKind::Ngg;
     if (length != static_cast<qint64>(Routines::BitFileSize)) return InputKind::Picture;
     // A .bit may begin with any bytes, also those of a picture's signature:
@@ -140,10 +134,11 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
                                                   const ConversionOptions& options, PictureNotes* notes) {
     const InputKind kind = KindOfInput(bytes, bytes.size(), name);
     if (kind == InputKind::Bit)
-        return ScreenOfCommand(options, [&](auto& canvas) { return Routines::OpenBit(Span(bytes), canvas); });
+        return ScreenOfCommand(options,
+                               [&](auto& canvas) { return Routines::OpenBit(ByteSpan(bytes), canvas); });
     if (kind != InputKind::Picture) {
         return ScreenOfCommand(options, [&](auto& canvas) {
-            return Routines::OpenLogo(LogoOf(kind), Span(bytes), ShownName(name).toStdString(), canvas);
+            return Routines::OpenLogo(LogoOf(kind), ByteSpan(bytes), ShownName(name).toStdString(), canvas);
         });
     }
     if (auto streamed = ConvertStreamedBytes(bytes, name, options, notes)) return streamed;
@@ -158,7 +153,12 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
     return ConvertQtPicture(picture, options, notes ? &notes->drawn : nullptr);
 }
 
+std::span<const std::uint8_t> ByteSpan(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
 Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options) {
+    if (options.invert) picture = Routines::Inverted(picture);
     if (options.rotate != 0) picture = *Routines::Rotated(picture, options.rotate);
     if (options.flipHorizontal) picture = Routines::Flipped(picture, *options.flipHorizontal);
     return picture;
@@ -168,9 +168,7 @@ Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
                                  const ConversionOptions& options) {
     const auto layout = options.fromLayout.value_or(Routines::DefaultByteLayout);
     const std::size_t expected = Routines::PackedSize(layout, options.width, options.height);
-    auto picture = Routines::Unpack(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                              static_cast<std::size_t>(bytes.size())),
-                                    layout, options.width, options.height);
+    auto picture = Routines::Unpack(ByteSpan(bytes), layout, options.width, options.height);
     if (!picture) {
         throw InputFailure{
             static_cast<int>(Routines::FailureCode::InvalidPicture),
@@ -178,7 +176,6 @@ Routines::MonoPicture RawPicture(const QByteArray& bytes, const QString& name,
                 std::to_string(options.width) + " x " + std::to_string(options.height) + " in " +
                 std::string(Routines::LayoutName(layout)) + " takes " + std::to_string(expected)};
     }
-    if (options.invert) picture = Routines::Inverted(*picture);
     return Transformed(*std::move(picture), options);
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include <QByteArray>
 #include <QString>
@@ -75,7 +76,10 @@ std::optional<Routines::MonoPicture> ConvertBytes(const QByteArray& bytes, const
                                                   const ConversionOptions& options,
                                                   PictureNotes* notes = nullptr);
 
-// The picture rotated and flipped as the options ask.
+// Bytes held by Qt as the engine takes them.
+std::span<const std::uint8_t> ByteSpan(const QByteArray& bytes);
+
+// The picture inverted, rotated and flipped as the options ask.
 Routines::MonoPicture Transformed(Routines::MonoPicture picture, const ConversionOptions& options);
 // Raw bytes read in the options' layout and size, inverted, rotated and
 // flipped as they ask; failures are raised as InputFailure.

@@ -34,18 +34,13 @@ std::optional<Routines::MonoPicture> Converted(std::optional<Pictures::FittedGre
         notes->drawn = outcome;
         notes->damage = QString::fromStdString(fitted->damage);
     }
-    if (options.invert) mono = Routines::Inverted(mono);
     return Transformed(std::move(mono), options);
-}
-
-std::span<const std::uint8_t> Held(const QByteArray& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
 
 }  // namespace
 
 bool StartsAsStreamedPhoto(const QByteArray& start) {
-    return Pictures::SniffStreamed(Held(start)) != Pictures::StreamedFormat::Other;
+    return Pictures::SniffStreamed(ByteSpan(start)) != Pictures::StreamedFormat::Other;
 }
 
 std::optional<Routines::MonoPicture> ConvertStreamedFile(const QString& path,
@@ -60,8 +55,8 @@ std::optional<Routines::MonoPicture> ConvertStreamedBytes(const QByteArray& byte
                                                           const ConversionOptions& options,
                                                           PictureNotes* notes) {
     return Converted(
-        Pictures::ReadFittedPicture(Held(bytes), ShownName(name).toStdString(), RequestOf(options)), options,
-        notes);
+        Pictures::ReadFittedPicture(ByteSpan(bytes), ShownName(name).toStdString(), RequestOf(options)),
+        options, notes);
 }
 
 }  // namespace Convert

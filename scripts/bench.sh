@@ -11,7 +11,6 @@ bench/convert_vs_imagemagick.sh build/bench/convert/pelorin-convert
 build/bench/bench/hostile_figures tests/hostile/picture
 build/bench/bench/open_bmp_figures
 bench/halftone_quality.sh build/bench/bench/halftone_quality
-bench/streaming_vs_imagemagick.sh build/bench/bench/stream_read
 bench/photos_vs_imagemagick.sh build/bench/convert/pelorin-convert
 bench/screen_outputs.sh build/bench/convert/pelorin-convert
 bench/kill_saves.sh build/bench/convert/pelorin-convert 200
